@@ -64,11 +64,11 @@ class HidBackend {
   virtual std::unique_ptr<HidWatcher> Watch(HidChangeCallback callback) = 0;
 };
 
-// The backend the program uses: the simulated mouse when the environment variable
-// KDZ_SIMULATED_MOUSE is set to a non-empty value other than "0", otherwise hidraw.
+// The backend the device layer uses: hidraw, unless another one was installed. The program
+// installs the simulated mouse's backend at start-up when KDZ_SIMULATED_MOUSE is set.
 HidBackend& DefaultBackend();
 
-// Replaces the default backend (tests); null restores the choice by environment.
+// Installs the backend that DefaultBackend() returns (not owned); null restores hidraw.
 void SetDefaultBackend(HidBackend* backend);
 
 }  // namespace hid
