@@ -1,0 +1,70 @@
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <string_view>
+
+#include "platform/hid/HidBackend.h"
+#include "sim/SimulatedHidBackend.h"
+
+namespace sim {
+namespace {
+
+// Lives until the process ends and is never destroyed: the default backend may be used up to
+// the very end, also from the destructors of other objects with static lifetime.
+std::atomic<SimulatedHidBackend*> g_installed{nullptr};
+
+// A hexadecimal 32-bit id, with or without "0x"; empty for anything else.
+std::optional<uint32_t> ParseDeviceId(const char* text) {
+  std::string_view s(text);
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s.remove_prefix(2);
+  if (s.empty() || s.size() > 8) return std::nullopt;
+  uint32_t value = 0;
+  for (char c : s) {
+    int digit;
+    if (c >= '0' && c <= '9')
+      digit = c - '0';
+    else if (c >= 'a' && c <= 'f')
+      digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F')
+      digit = c - 'A' + 10;
+    else
+      return std::nullopt;
+    value = value << 4 | static_cast<uint32_t>(digit);
+  }
+  return value;
+}
+
+}  // namespace
+
+bool SimulatedMouseRequested() {
+  const char* wanted = std::getenv("KDZ_SIMULATED_MOUSE");
+  return wanted && *wanted && std::string_view(wanted) != "0";
+}
+
+uint32_t SimulatedDeviceIdFromEnvironment() {
+  const char* text = std::getenv("KDZ_SIMULATED_DEVICE_ID");
+  if (!text || !*text) return kDefaultDeviceId;
+  if (const std::optional<uint32_t> id = ParseDeviceId(text)) return *id;
+  std::fprintf(stderr,
+               "KDZ_SIMULATED_DEVICE_ID=\"%s\" is not a hexadecimal 32-bit id; the simulated "
+               "mouse answers with %08X\n",
+               text, static_cast<unsigned>(kDefaultDeviceId));
+  return kDefaultDeviceId;
+}
+
+bool InstallSimulatedBackendIfRequested() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    if (!SimulatedMouseRequested()) return;
+    auto* backend = new SimulatedHidBackend(SimulatedDeviceIdFromEnvironment());
+    g_installed.store(backend);
+    hid::SetDefaultBackend(backend);
+  });
+  return g_installed.load() != nullptr;
+}
+
+SimulatedHidBackend* InstalledSimulatedBackend() { return g_installed.load(); }
+
+}  // namespace sim

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "platform/hid/HidBackend.h"
+#include "sim/SimulatedHidBackend.h"
+
+namespace sim {
+namespace {
+
+// Sets or unsets one environment variable for the lifetime of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (old_)
+      setenv(name_, old_->c_str(), 1);
+    else
+      unsetenv(name_);
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(SimulatedBackendInstall, RequestedBySetNonEmptyNonZeroValue) {
+  const struct {
+    const char* value;
+    bool requested;
+  } cases[] = {{nullptr, false}, {"", false},   {"0", false},
+               {"1", true},      {"yes", true}, {"00", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value ? c.value : "(unset)");
+    ScopedEnv env("KDZ_SIMULATED_MOUSE", c.value);
+    EXPECT_EQ(SimulatedMouseRequested(), c.requested);
+  }
+}
+
+TEST(SimulatedBackendInstall, DeviceIdIsHexadecimalWithTheSkinsIdAsDefault) {
+  const struct {
+    const char* value;
+    uint32_t id;
+  } cases[] = {{nullptr, kDefaultDeviceId},
+               {"", kDefaultDeviceId},
+               {"12345678", 0x12345678},
+               {"0xdeadBEEF", 0xDEADBEEF},
+               {"7", 7},
+               {"0x", kDefaultDeviceId},
+               {"123456789", kDefaultDeviceId},
+               {"12G4", kDefaultDeviceId},
+               {"-1", kDefaultDeviceId}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.value ? c.value : "(unset)");
+    ScopedEnv env("KDZ_SIMULATED_DEVICE_ID", c.value);
+    EXPECT_EQ(SimulatedDeviceIdFromEnvironment(), c.id);
+  }
+}
+
+TEST(SimulatedBackendInstall, InstallsOneProcessWideBackend) {
+  ScopedEnv mouse("KDZ_SIMULATED_MOUSE", "1");
+  ScopedEnv id("KDZ_SIMULATED_DEVICE_ID", "4417B002");
+  ASSERT_TRUE(InstallSimulatedBackendIfRequested());
+  SimulatedHidBackend* installed = InstalledSimulatedBackend();
+  ASSERT_NE(installed, nullptr);
+  EXPECT_EQ(&hid::DefaultBackend(), installed);
+  EXPECT_EQ(installed->Mouse().DeviceId(), 0x4417B002u);
+  EXPECT_TRUE(InstallSimulatedBackendIfRequested());
+  EXPECT_EQ(InstalledSimulatedBackend(), installed);
+  hid::SetDefaultBackend(nullptr);
+}
+
+}  // namespace
+}  // namespace sim
