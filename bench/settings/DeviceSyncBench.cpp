@@ -1,0 +1,177 @@
+// Writing a whole changed memory image to the simulated mouse, whose reports take a fixed
+// latency each way, against the least time the protocol allows: one round trip per command, so
+// (commands) x (latency out + latency back).
+#include <benchmark/benchmark.h>
+#include <sys/prctl.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <cstring>
+#include <mutex>
+#include <memory>
+#include <thread>
+
+#include "device/KavrinUSBComm.h"
+#include "settings/DeviceSettings.h"
+#include "settings/DeviceSync.h"
+#include "sim/SimulatedHidBackend.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// Delays every output report by the link's latency before the mouse sees it (the simulated mouse
+// itself delays only its input reports).
+class DelayedWrites : public hid::HidDevice {
+ public:
+  DelayedWrites(std::unique_ptr<hid::HidDevice> inner, uint32_t latencyMs)
+      : inner_(std::move(inner)), latency_(latencyMs) {}
+  int Read(uint8_t* buffer, size_t length, size_t* transferred, uint32_t timeoutMs) override {
+    return inner_->Read(buffer, length, transferred, timeoutMs);
+  }
+  int Write(const uint8_t* data, size_t length, size_t* transferred, uint32_t timeoutMs) override {
+    if (latency_.count() > 0) std::this_thread::sleep_until(Clock::now() + latency_);
+    return inner_->Write(data, length, transferred, timeoutMs);
+  }
+  void Cancel() override { inner_->Cancel(); }
+
+ private:
+  std::unique_ptr<hid::HidDevice> inner_;
+  std::chrono::milliseconds latency_;
+};
+
+class LatencyBackend : public hid::HidBackend {
+ public:
+  LatencyBackend(sim::SimulatedHidBackend& inner, uint32_t latencyMs)
+      : inner_(inner), latencyMs_(latencyMs) {
+    inner_.Mouse().SetLatency(latencyMs);
+  }
+  int Enumerate(std::vector<std::string>& paths) override { return inner_.Enumerate(paths); }
+  int Describe(const std::string& path, hid::HidInterfaceDescription& out) override {
+    return inner_.Describe(path, out);
+  }
+  int Open(const std::string& path, hid::HidAccess access,
+           std::unique_ptr<hid::HidDevice>& out) override {
+    std::unique_ptr<hid::HidDevice> device;
+    const int result = inner_.Open(path, access, device);
+    if (result == 0) out = std::make_unique<DelayedWrites>(std::move(device), latencyMs_);
+    return result;
+  }
+  std::unique_ptr<hid::HidWatcher> Watch(hid::HidChangeCallback callback) override {
+    return inner_.Watch(std::move(callback));
+  }
+
+ private:
+  sim::SimulatedHidBackend& inner_;
+  uint32_t latencyMs_;
+};
+
+void FillImage(settings::tagE2IMAGE& image, uint8_t seed) {
+  auto* bytes = reinterpret_cast<uint8_t*>(&image);
+  for (size_t i = 0; i < sizeof image; ++i) bytes[i] = static_cast<uint8_t>(seed + i * 13);
+}
+
+void BM_WriteWholeChangedImage(benchmark::State& state) {
+  const auto latencyMs = static_cast<uint32_t>(state.range(0));
+  // Sleeps of this thread and of the threads it starts (the mouse's delivery thread, the
+  // reader) end within microseconds of their deadline instead of the default 50 us slack.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+
+  sim::SimulatedHidBackend simulated;
+  LatencyBackend backend(simulated, latencyMs);
+  device::CKavrinUSBComm comm(&backend);
+  auto settings = std::make_unique<settings::DeviceSettings>();
+  settings::DeviceSync sync(*settings, comm);
+  if (sync.OpenDevice(nullptr) != 1) {
+    state.SkipWithError("the simulated mouse did not open");
+    return;
+  }
+  settings::tagE2IMAGE images[2];
+  FillImage(images[0], 1);
+  FillImage(images[1], 2);  // differs from images[0] in every block
+
+  double seconds = 0;
+  size_t commands = 0;
+  int which = 0;
+  for (auto _ : state) {
+    simulated.Mouse().ClearCommandLog();
+    const settings::tagE2IMAGE& image = images[which];
+    which ^= 1;
+    const auto start = Clock::now();
+    const int result = sync.WriteDeviceFlash(image.configBlock, image.macroArea);
+    seconds += std::chrono::duration<double>(Clock::now() - start).count();
+    if (result != 1) {
+      state.SkipWithError("the write failed");
+      return;
+    }
+    commands += simulated.Mouse().CommandLog().size();
+  }
+  const double iterations = static_cast<double>(state.iterations());
+  const double roundTrips = static_cast<double>(commands) / iterations;
+  state.counters["round_trips"] = roundTrips;
+  if (latencyMs > 0) {
+    const double minimum = roundTrips * 2.0 * latencyMs / 1000.0;
+    state.counters["minimum_ms"] = minimum * 1000.0;
+    state.counters["ratio"] = (seconds / iterations) / minimum;
+  } else {
+    state.counters["us_per_round_trip"] = seconds / iterations / roundTrips * 1e6;
+  }
+}
+
+// The latency model alone, with no program in between: per round trip, a timed sleep on this
+// thread (the report out), then a timed wait on a second thread that wakes this one (the reply
+// back), as the simulated link does it. Its ratio to the minimum is what the timers themselves
+// add, so BM_WriteWholeChangedImage's ratio over this one is the program's own share.
+void BM_LatencyModelAlone(benchmark::State& state) {
+  const auto latency = std::chrono::milliseconds(state.range(0));
+  constexpr int kRoundTrips = 776;  // as measured for a whole changed image
+  prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+  std::mutex lock;
+  std::condition_variable changed;
+  Clock::time_point due{};
+  bool pending = false, replied = false, stop = false;
+  std::thread link([&] {
+    std::unique_lock<std::mutex> guard(lock);
+    for (;;) {
+      changed.wait(guard, [&] { return pending || stop; });
+      if (stop) return;
+      changed.wait_until(guard, due, [&] { return stop; });
+      pending = false;
+      replied = true;
+      changed.notify_all();
+    }
+  });
+  double seconds = 0;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    for (int i = 0; i < kRoundTrips; ++i) {
+      std::this_thread::sleep_until(Clock::now() + latency);
+      std::unique_lock<std::mutex> guard(lock);
+      due = Clock::now() + latency;
+      pending = true;
+      replied = false;
+      changed.notify_all();
+      changed.wait(guard, [&] { return replied; });
+    }
+    seconds += std::chrono::duration<double>(Clock::now() - start).count();
+  }
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    stop = true;
+  }
+  changed.notify_all();
+  link.join();
+  const double minimum = kRoundTrips * 2.0 * static_cast<double>(latency.count()) / 1000.0;
+  state.counters["ratio"] = seconds / static_cast<double>(state.iterations()) / minimum;
+}
+
+BENCHMARK(BM_LatencyModelAlone)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+BENCHMARK(BM_WriteWholeChangedImage)
+    ->Arg(0)
+    ->Arg(1)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
+
+}  // namespace

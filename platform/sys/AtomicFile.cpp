@@ -1,0 +1,94 @@
+#include "platform/sys/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <vector>
+
+#include "platform/sys/WinError.h"
+
+namespace sys {
+namespace {
+
+// The process's umask, read without changing it (umask(2) can only be read by setting it, which
+// would race with other threads creating files).
+mode_t CurrentUmask() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("Umask:", 0) == 0) {
+      return static_cast<mode_t>(std::strtoul(line.c_str() + 6, nullptr, 8)) & 0777;
+    }
+  }
+  return 022;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, const unsigned char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = ::write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) {
+      errno = ENOSPC;
+      return false;
+    }
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// Makes the rename itself durable; a folder that cannot be synced is no reason to fail, since the
+// new file is complete on the disk either way.
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+int WriteFileAtomically(const std::string& path, const void* data, size_t size) {
+  if (path.empty() || path.back() == '/') return winerr::ERROR_INVALID_PARAMETER;
+  if (data == nullptr && size > 0) return winerr::ERROR_INVALID_PARAMETER;
+
+  std::vector<char> temp(path.begin(), path.end());
+  static constexpr char kSuffix[] = ".tmp-XXXXXX";
+  temp.insert(temp.end(), kSuffix, kSuffix + sizeof kSuffix);  // includes the terminator
+  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
+  if (fd < 0) return winerr::FromErrno(errno);
+
+  int err = 0;
+  struct stat old {};
+  const mode_t mode = (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+                          ? (old.st_mode & 07777)
+                          : (0666 & ~CurrentUmask());
+  if (::fchmod(fd, mode) != 0) err = errno;
+  if (err == 0 && !WriteAll(fd, static_cast<const unsigned char*>(data), size)) err = errno;
+  if (err == 0 && ::fsync(fd) != 0) err = errno;
+  if (::close(fd) != 0 && err == 0) err = errno;
+  if (err == 0 && ::rename(temp.data(), path.c_str()) != 0) err = errno;
+  if (err != 0) {
+    ::unlink(temp.data());
+    return winerr::FromErrno(err);
+  }
+  SyncFolder(FolderOf(path));
+  return winerr::ERROR_SUCCESS;
+}
+
+}  // namespace sys
