@@ -148,16 +148,22 @@ bool WriteItems(const tagMACROINFO& macro, ItemWriter& out) {
 }  // namespace
 
 int CompileMacros(const tagMODEINFO* modes, E2ConfigBlock& configBlock, E2MacroArea& macroArea,
-                  const MacroStore& store) {
+                  const MacroStore& store, int* failedMode) {
   size_t h = 0;  // running word index shared by all buttons of all modes
   tagMACROINFO macro;
-  for (int m = 0; m < MODE_COUNT; ++m) {
+  int m = 0;
+  const auto outOfSpace = [&] {
+    if (failedMode != nullptr) *failedMode = m;
+    return 0;
+  };
+  for (; m < MODE_COUNT; ++m) {
     for (int b = 0; b < KEY_COUNT; ++b) {
       const tagKEYDEFINEINFO& key = modes[m].keys[b];
       uint8_t* code = configBlock.bytes + ButtonCodeOffset(m, b);
       const size_t a = 2 * h;
       if (key.major == MAJOR_FUN_LEFT_DOUBLECLICK_MOUSE_KEY) {
-        if (a + 16 > DOUBLE_CLICK_LIMIT || a + sizeof kDoubleClick > MACRO_AREA_SIZE) return 0;
+        if (a + 16 > DOUBLE_CLICK_LIMIT || a + sizeof kDoubleClick > MACRO_AREA_SIZE)
+          return outOfSpace();
         for (size_t i = 0; i < sizeof kDoubleClick; ++i) macroArea.bytes[a + i] = kDoubleClick[i];
         code[0] = static_cast<uint8_t>((a & 0xFF) | 1);
         code[1] = static_cast<uint8_t>(0xC0 | ((a >> 8) & 7));
@@ -175,7 +181,7 @@ int CompileMacros(const tagMODEINFO* modes, E2ConfigBlock& configBlock, E2MacroA
         continue;
       }
       ItemWriter out(macroArea, a);
-      if (!WriteItems(macro, out)) return 0;
+      if (!WriteItems(macro, out)) return outOfSpace();
       const size_t n = out.items();
       const size_t length = 2 * (n + 2);
       const int repeatMode = macro.repeatMode;

@@ -7,6 +7,7 @@
 
 #include "platform/hid/HidBackend.h"
 #include "sim/SimulatedHidBackend.h"
+#include "sim/SimulatedMouseState.h"
 
 namespace sim {
 namespace {
@@ -14,6 +15,8 @@ namespace {
 // Lives until the process ends and is never destroyed: the default backend may be used up to
 // the very end, also from the destructors of other objects with static lifetime.
 std::atomic<SimulatedHidBackend*> g_installed{nullptr};
+// The installed mouse's state file, kept for as long as the backend.
+std::atomic<SimulatedMouseStateFile*> g_stateFile{nullptr};
 
 // A hexadecimal 32-bit id, with or without "0x"; empty for anything else.
 std::optional<uint32_t> ParseDeviceId(const char* text) {
@@ -59,6 +62,14 @@ bool InstallSimulatedBackendIfRequested() {
   std::call_once(once, [] {
     if (!SimulatedMouseRequested()) return;
     auto* backend = new SimulatedHidBackend(SimulatedDeviceIdFromEnvironment());
+    // The mouse keeps its flash and configuration across runs when a state file is named; the
+    // binding lives, like the backend, until the process ends.
+    const char* statePath = std::getenv(kSimulatedMouseStateVariable);
+    if (statePath && *statePath) {
+      auto* file = new SimulatedMouseStateFile(statePath);
+      g_stateFile.store(file);
+      file->Attach(backend->Mouse());
+    }
     g_installed.store(backend);
     hid::SetDefaultBackend(backend);
   });

@@ -82,8 +82,10 @@ uint32_t SimulatedDeviceIdFromEnvironment();
 
 // When the environment variable KDZ_SIMULATED_MOUSE is set, non-empty and not "0", creates a
 // process-wide simulated backend (device id from KDZ_SIMULATED_DEVICE_ID, hexadecimal, else
-// kDefaultDeviceId) and installs it with hid::SetDefaultBackend. True when it did; later calls
-// do nothing more and give the same answer.
+// kDefaultDeviceId) and installs it with hid::SetDefaultBackend. When KDZ_SIMULATED_MOUSE_STATE
+// names a file, the mouse takes its flash and configuration from it and saves them there after
+// every change (SimulatedMouseStateFile). True when it did; later calls do nothing more and give
+// the same answer.
 bool InstallSimulatedBackendIfRequested();
 
 // The backend installed by InstallSimulatedBackendIfRequested, or null.

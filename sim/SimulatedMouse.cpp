@@ -46,9 +46,11 @@ int SimulatedMouse::ReceiveOutputReport(const Report& report) {
   std::optional<Report> reply;
   std::optional<Fault> fault;
   bool unplugged = false;
+  uint64_t before = 0;
   {
     std::lock_guard<std::mutex> lock(mutex_);
     if (!connected_) return winerr::ERROR_DEVICE_NOT_CONNECTED;
+    before = stateSerial_;
     if (disconnectCountdown_ > 0 && --disconnectCountdown_ == 0) {
       connected_ = false;
       pending_.clear();
@@ -64,6 +66,8 @@ int SimulatedMouse::ReceiveOutputReport(const Report& report) {
       reply = ExecuteLocked(report);
     }
   }
+  // The change is kept before the reply leaves, as the real flash has it before it answers.
+  NotifyStateChange(before);
   if (unplugged) {
     NotifyHost(false);
     return winerr::ERROR_DEVICE_NOT_CONNECTED;
@@ -98,8 +102,15 @@ int SimulatedMouse::ReceiveOutputReport(const Report& report) {
 }
 
 std::optional<Report> SimulatedMouse::Execute(const Report& command) {
-  std::lock_guard<std::mutex> lock(mutex_);
-  return ExecuteLocked(command);
+  std::optional<Report> reply;
+  uint64_t before;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    before = stateSerial_;
+    reply = ExecuteLocked(command);
+  }
+  NotifyStateChange(before);
+  return reply;
 }
 
 std::optional<Report> SimulatedMouse::ExecuteLocked(const Report& c) {
@@ -118,6 +129,7 @@ std::optional<Report> SimulatedMouse::ExecuteLocked(const Report& c) {
         return r;  // status 0: refused
       for (unsigned j = 0; j < count; ++j) {
         uint8_t& cell = flash_[block][offset + j];
+        if ((cell & c[4 + j]) != cell) ++stateSerial_;
         cell &= c[4 + j];  // programming can only clear bits
         r[4 + j] = cell;
       }
@@ -143,13 +155,19 @@ std::optional<Report> SimulatedMouse::ExecuteLocked(const Report& c) {
       const bool accepted = block < kFlashBlockCount && c[3] == static_cast<uint8_t>(~c[2]) &&
                             c[4] == 0x55 && c[5] == 0xAA && c[6] == 0x55;
       if (accepted) {
+        if (std::any_of(flash_[block].begin(), flash_[block].end(),
+                        [](uint8_t b) { return b != 0xFF; }))
+          ++stateSerial_;
         flash_[block].fill(0xFF);
         r[2] = 1;
       }
       return r;
     }
     case CMD_MODE_INFO:
-      if (c[2] == kSubSetMode && c[3] < kModeCount) currentMode_ = c[3];
+      if (c[2] == kSubSetMode && c[3] < kModeCount && c[3] != currentMode_) {
+        currentMode_ = c[3];
+        ++stateSerial_;
+      }
       if (c[2] == kSubTestMode) testMode_ = true;
       if (c[2] == kSubNormalMode) testMode_ = false;
       return ModeInfoLocked();
@@ -159,8 +177,11 @@ std::optional<Report> SimulatedMouse::ExecuteLocked(const Report& c) {
       const int max = c[1] == CMD_DPI ? kMaxDpiLevel : kMaxRateIndex;
       if (c[2] == kSetAllModes) {
         const int nibbles[kModeCount] = {c[3] & 0x0F, c[3] >> 4, c[4] & 0x0F, c[4] >> 4};
-        for (int m = 0; m < kModeCount; ++m)
-          if (nibbles[m] <= max) values[m] = nibbles[m];
+        for (int m = 0; m < kModeCount; ++m) {
+          if (nibbles[m] > max || nibbles[m] == values[m]) continue;
+          values[m] = nibbles[m];
+          ++stateSerial_;
+        }
       }
       r[2] = c[2];
       r[3] = static_cast<uint8_t>(values[0] | values[1] << 4);
@@ -255,8 +276,16 @@ FlashBlock SimulatedMouse::GetFlashBlock(int block) const {
 
 bool SimulatedMouse::SetFlashBlock(int block, const FlashBlock& data) {
   if (block < 0 || block >= kFlashBlockCount) return false;
-  std::lock_guard<std::mutex> lock(mutex_);
-  flash_[block] = data;
+  uint64_t before;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    before = stateSerial_;
+    if (flash_[block] != data) {
+      flash_[block] = data;
+      ++stateSerial_;
+    }
+  }
+  NotifyStateChange(before);
   return true;
 }
 
@@ -287,8 +316,16 @@ int SimulatedMouse::CurrentMode() const {
 
 bool SimulatedMouse::SetCurrentMode(int mode) {
   if (mode < 0 || mode >= kModeCount) return false;
-  std::lock_guard<std::mutex> lock(mutex_);
-  currentMode_ = mode;
+  uint64_t before;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    before = stateSerial_;
+    if (currentMode_ != mode) {
+      currentMode_ = mode;
+      ++stateSerial_;
+    }
+  }
+  NotifyStateChange(before);
   return true;
 }
 
@@ -300,8 +337,16 @@ int SimulatedMouse::DpiLevel(int mode) const {
 
 bool SimulatedMouse::SetDpiLevel(int mode, int level) {
   if (mode < 0 || mode >= kModeCount || level < 0 || level > kMaxDpiLevel) return false;
-  std::lock_guard<std::mutex> lock(mutex_);
-  dpiLevel_[mode] = level;
+  uint64_t before;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    before = stateSerial_;
+    if (dpiLevel_[mode] != level) {
+      dpiLevel_[mode] = level;
+      ++stateSerial_;
+    }
+  }
+  NotifyStateChange(before);
   return true;
 }
 
@@ -313,9 +358,74 @@ int SimulatedMouse::RateIndex(int mode) const {
 
 bool SimulatedMouse::SetRateIndex(int mode, int index) {
   if (mode < 0 || mode >= kModeCount || index < 0 || index > kMaxRateIndex) return false;
-  std::lock_guard<std::mutex> lock(mutex_);
-  rateIndex_[mode] = index;
+  uint64_t before;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    before = stateSerial_;
+    if (rateIndex_[mode] != index) {
+      rateIndex_[mode] = index;
+      ++stateSerial_;
+    }
+  }
+  NotifyStateChange(before);
   return true;
+}
+
+SimulatedMouse::PersistentState SimulatedMouse::PersistentStateLocked() const {
+  PersistentState state;
+  state.flash = flash_;
+  state.dpiLevel = dpiLevel_;
+  state.rateIndex = rateIndex_;
+  state.currentMode = currentMode_;
+  return state;
+}
+
+SimulatedMouse::PersistentState SimulatedMouse::GetPersistentState() const {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return PersistentStateLocked();
+}
+
+bool SimulatedMouse::SetPersistentState(const PersistentState& state) {
+  const auto within = [](int v, int max) { return v >= 0 && v <= max; };
+  if (!within(state.currentMode, kModeCount - 1)) return false;
+  for (int m = 0; m < kModeCount; ++m) {
+    if (!within(state.dpiLevel[m], kMaxDpiLevel) || !within(state.rateIndex[m], kMaxRateIndex))
+      return false;
+  }
+  uint64_t before;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    before = stateSerial_;
+    if (flash_ != state.flash || dpiLevel_ != state.dpiLevel || rateIndex_ != state.rateIndex ||
+        currentMode_ != state.currentMode) {
+      flash_ = state.flash;
+      dpiLevel_ = state.dpiLevel;
+      rateIndex_ = state.rateIndex;
+      currentMode_ = state.currentMode;
+      ++stateSerial_;
+    }
+  }
+  NotifyStateChange(before);
+  return true;
+}
+
+void SimulatedMouse::SetStateObserver(StateObserver observer) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  stateObserver_ = std::move(observer);
+}
+
+void SimulatedMouse::NotifyStateChange(uint64_t before) {
+  StateObserver observer;
+  PersistentState state;
+  uint64_t serial;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (stateSerial_ == before || !stateObserver_) return;
+    observer = stateObserver_;
+    state = PersistentStateLocked();
+    serial = stateSerial_;
+  }
+  observer(state, serial);
 }
 
 std::vector<Report> SimulatedMouse::CommandLog() const {

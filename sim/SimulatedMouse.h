@@ -101,6 +101,21 @@ class SimulatedMouse {
     virtual void ConnectionChanged(bool connected) = 0;
   };
 
+  // What the mouse keeps while unplugged: the flash, the DPI level and report-rate index of each
+  // mode, and the current mode.
+  struct PersistentState {
+    std::array<FlashBlock, kFlashBlockCount> flash{};
+    std::array<int, kModeCount> dpiLevel{};   // 0-7
+    std::array<int, kModeCount> rateIndex{};  // 0-3
+    int currentMode = 0;                      // 0-3
+  };
+
+  // Runs after every call that changed the persistent state, on the calling thread and outside
+  // the mouse's lock, with the state right after the change and its serial number, which grows
+  // with every change. Two changes on two threads may report out of order (or both report the
+  // later state); the serial lets the observer keep only the newest.
+  using StateObserver = std::function<void(const PersistentState& state, uint64_t serial)>;
+
   // Runs after the reply to a command was handed to the host (on the thread that delivered
   // it, before any later report), with the command byte; a report injected from here arrives
   // right behind the reply. Not called for commands that get no reply.
@@ -139,6 +154,13 @@ class SimulatedMouse {
   bool SetDpiLevel(int mode, int level);
   int RateIndex(int mode) const;  // 0-3; -1 for a bad mode
   bool SetRateIndex(int mode, int index);
+
+  // The whole persistent state at once. Set refuses (false, nothing changed) a state with a
+  // value out of range.
+  PersistentState GetPersistentState() const;
+  bool SetPersistentState(const PersistentState& state);
+  // Null detaches the observer; a call already under way may still finish.
+  void SetStateObserver(StateObserver observer);
 
   // Every output report received while connected, in order.
   std::vector<Report> CommandLog() const;
@@ -181,6 +203,9 @@ class SimulatedMouse {
 
   std::optional<Report> ExecuteLocked(const Report& command);
   Report ModeInfoLocked() const;
+  PersistentState PersistentStateLocked() const;
+  // Tells the observer about the state when it changed since serial `before`.
+  void NotifyStateChange(uint64_t before);
   // Hands a report to the host now (no extra delay, no latency) or queues it for later.
   void Send(std::vector<uint8_t> bytes, uint32_t delayMs, bool isReply, uint8_t command);
   void DeliverNow(const std::vector<uint8_t>& bytes, bool isReply, uint8_t command);
@@ -200,6 +225,8 @@ class SimulatedMouse {
   int disconnectCountdown_ = 0;
   bool connected_ = true;
   ReplyHook replyHook_;
+  uint64_t stateSerial_ = 0;  // counts the changes of the persistent state
+  StateObserver stateObserver_;
 
   std::vector<Pending> pending_;  // delayed reports, a heap ordered by (due, sequence)
   uint64_t nextSequence_ = 0;

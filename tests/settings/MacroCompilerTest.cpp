@@ -248,15 +248,25 @@ TEST_F(MacroCompiler, UserMacrosMustEndBeforeByte254) {
   }
 }
 
-TEST_F(MacroCompiler, SpaceRunsOutAcrossMacros) {
-  // 100-item macros take 204 bytes: the first fits, the second cannot.
-  const int big = AddMacro(MacroOfItems(100));
-  AssignMacro(0, 0, big);
-  AssignMacro(0, 1, big);
-  EXPECT_EQ(Compile(), 0);
-  EXPECT_EQ(Code(0, 0), (Bytes{0x00, 0xC0}));
-  EXPECT_EQ(Code(0, 1), (Bytes{0xEE, 0xEE}));
-  EXPECT_TRUE(AreaIsBlankFrom(254));
+TEST_F(MacroCompiler, SpaceRunsOutAcrossMacrosAndNamesTheMode) {
+  // 100-item macros take 204 bytes: the first fits, the second cannot. The shortage belongs to
+  // the mode of the button whose macro did not fit.
+  const struct {
+    int secondMode, secondButton;
+  } cases[] = {{0, 1}, {1, 0}, {3, 9}};
+  for (const auto& c : cases) {
+    SetUp();
+    store = std::make_unique<MacroStore>();
+    const int big = AddMacro(MacroOfItems(100));
+    AssignMacro(0, 0, big);
+    AssignMacro(c.secondMode, c.secondButton, big);
+    int failedMode = -1;
+    EXPECT_EQ(CompileMacros(modes.get(), config, area, *store, &failedMode), 0);
+    EXPECT_EQ(failedMode, c.secondMode);
+    EXPECT_EQ(Code(0, 0), (Bytes{0x00, 0xC0}));
+    EXPECT_EQ(Code(c.secondMode, c.secondButton), (Bytes{0xEE, 0xEE}));
+    EXPECT_TRUE(AreaIsBlankFrom(254));
+  }
 }
 
 }  // namespace

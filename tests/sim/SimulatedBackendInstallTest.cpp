@@ -6,6 +6,8 @@
 
 #include "platform/hid/HidBackend.h"
 #include "sim/SimulatedHidBackend.h"
+#include "sim/SimulatedMouseState.h"
+#include "tests/platform/sys/FileTestUtil.h"
 
 namespace sim {
 namespace {
@@ -65,14 +67,34 @@ TEST(SimulatedBackendInstall, DeviceIdIsHexadecimalWithTheSkinsIdAsDefault) {
   }
 }
 
-TEST(SimulatedBackendInstall, InstallsOneProcessWideBackend) {
+// The one install of the process, with a state file from an earlier run.
+TEST(SimulatedBackendInstall, InstallsOneProcessWideBackendThatKeepsItsState) {
+  testutil::TempFolder temp;
+  const std::string statePath = temp / "mouse.state";
+  SimulatedMouse::PersistentState earlier = SimulatedMouse().GetPersistentState();
+  earlier.dpiLevel = {2, 2, 2, 2};
+  earlier.flash[4][17] = 0x00;
+  const std::vector<uint8_t> bytes = EncodeMouseState(earlier);
+  testutil::WriteAll(statePath, bytes.data(), bytes.size());
+
   ScopedEnv mouse("KDZ_SIMULATED_MOUSE", "1");
   ScopedEnv id("KDZ_SIMULATED_DEVICE_ID", "4417B002");
+  ScopedEnv state("KDZ_SIMULATED_MOUSE_STATE", statePath.c_str());
   ASSERT_TRUE(InstallSimulatedBackendIfRequested());
   SimulatedHidBackend* installed = InstalledSimulatedBackend();
   ASSERT_NE(installed, nullptr);
   EXPECT_EQ(&hid::DefaultBackend(), installed);
   EXPECT_EQ(installed->Mouse().DeviceId(), 0x4417B002u);
+  EXPECT_EQ(installed->Mouse().DpiLevel(1), 2);
+  EXPECT_EQ(installed->Mouse().GetFlashBlock(4)[17], 0x00);
+  ASSERT_TRUE(installed->Mouse().SetCurrentMode(3));
+  SimulatedMouse::PersistentState saved;
+  std::string problem;
+  ASSERT_TRUE(DecodeMouseState(testutil::ReadAll(statePath), saved, problem)) << problem;
+  EXPECT_EQ(saved.currentMode, 3);
+  EXPECT_EQ(saved.dpiLevel[1], 2);
+  // The state file outlives the test's folder; later changes only fail to save.
+  installed->Mouse().SetStateObserver(nullptr);
   EXPECT_TRUE(InstallSimulatedBackendIfRequested());
   EXPECT_EQ(InstalledSimulatedBackend(), installed);
   hid::SetDefaultBackend(nullptr);

@@ -1,0 +1,149 @@
+// A whole Apply against the simulated mouse, whose reports take a fixed latency each way,
+// against the least time the protocol allows: one round trip per command, so
+// (commands) x (latency out + latency back). The progress display's own 300 ms after the end
+// is the user interface's and is not counted.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <sys/prctl.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "bench/settings/LatencyBackend.h"
+#include "device/KavrinUSBComm.h"
+#include "platform/desktop/FakePointerSettings.h"
+#include "platform/sys/DataFolder.h"
+#include "settings/Apply.h"
+#include "settings/FunctionCodes.h"
+#include "sim/SimulatedHidBackend.h"
+
+namespace {
+
+using bench::Clock;
+using namespace settings;
+
+// The main window, reduced to what Apply asks of it: the device work on a thread of its own.
+class QuietView : public ApplyView {
+ public:
+  void EnableButton(ApplyButton, bool) override {}
+  ScreenRect ProgressRect() override { return {}; }
+  bool StartProgress(const ScreenRect&) override { return true; }
+  void RunDeviceWork(const std::function<void()>& work) override { std::thread(work).join(); }
+  void ProgressDone() override {}
+  void WaitForProgress() override {}
+  void ShowMessage(std::u16string_view) override { ++messages; }
+  void BringToFront() override {}
+  int messages = 0;
+};
+
+// A data folder of the benchmark's own for the default files.
+class TempDataFolder {
+ public:
+  TempDataFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kdz-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
+    sys::SetDataFolderOverride(path_);
+  }
+  ~TempDataFolder() {
+    sys::SetDataFolderOverride({});
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  }
+
+ private:
+  std::string path_;
+};
+
+// Two sets of records that differ in every mode's device bytes and in a macro of mode 4, so
+// that each Apply rewrites the macro block and the configuration block.
+void Vary(DeviceSettings& s, MacroStore& macros, int which) {
+  for (int m = 0; m < MODE_COUNT; ++m) {
+    s.EditingModes[m].light.red = static_cast<uint8_t>(which * 50 + m);
+    s.EditingModes[m].dpiLevel = static_cast<uint8_t>((m + which) % 4);
+    s.EditingModes[m].reportRateIndex = static_cast<uint8_t>((m + which) % 4);
+  }
+  tagMACROINFO& macro = macros.macroStore.macros[0];
+  std::memset(&macro, 0, sizeof macro);
+  const int presses = 10 + 10 * which;
+  for (int i = 0; i < presses; ++i) {
+    macro.events[2 * i] = tagMACROEVENT{0x41, MACRO_KEY_DOWN, {0, 0}, 0};
+    macro.events[2 * i + 1] = tagMACROEVENT{0x41, MACRO_KEY_UP, {0, 0}, 0};
+  }
+  macro.eventCount = static_cast<uint32_t>(2 * presses);
+  macro.loopCount = 1;
+  macros.macroStore.count = 1;
+  tagKEYDEFINEINFO& key = s.EditingModes[3].keys[4];
+  key.major = MAJOR_FUN_MACRO;
+  key.minor = MINOR_FUN_FIRST_MACRO;
+  s.SetCurrentMode(which % 4);
+}
+
+// range(0): latency per report each way in ms; range(1): 1 when every Apply changes the
+// records, 0 when the same records are applied again (the flash is then only read).
+void BM_WholeApply(benchmark::State& state) {
+  const auto latencyMs = static_cast<uint32_t>(state.range(0));
+  const bool changing = state.range(1) != 0;
+  // Sleeps of this thread and of the threads it starts end within microseconds of their
+  // deadline instead of the default 50 us slack.
+  prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+
+  TempDataFolder data;
+  sim::SimulatedHidBackend simulated;
+  bench::LatencyBackend backend(simulated, latencyMs);
+  device::CKavrinUSBComm comm(&backend);
+  auto settings = std::make_unique<DeviceSettings>();
+  settings->ResetAllModesToDefaults();
+  auto macros = std::make_unique<MacroStore>();
+  DeviceSync sync(*settings, comm);
+  desktop::FakePointerSettings pointer;
+  QuietView view;
+  ApplyRunner runner(*settings, sync, comm, *macros, pointer, view);
+  if (sync.OpenDevice(nullptr) != 1) {
+    state.SkipWithError("the simulated mouse did not open");
+    return;
+  }
+  Vary(*settings, *macros, 0);
+  runner.ApplySettings();  // the mouse starts from the first set
+
+  double seconds = 0;
+  size_t commands = 0;
+  int which = 0;
+  for (auto _ : state) {
+    if (changing) {
+      which ^= 1;
+      Vary(*settings, *macros, which);
+    }
+    simulated.Mouse().ClearCommandLog();
+    const auto start = Clock::now();
+    runner.ApplySettings();
+    seconds += std::chrono::duration<double>(Clock::now() - start).count();
+    if (view.messages != 0) {
+      state.SkipWithError("the Apply failed");
+      return;
+    }
+    commands += simulated.Mouse().CommandLog().size();
+  }
+  const double iterations = static_cast<double>(state.iterations());
+  const double roundTrips = static_cast<double>(commands) / iterations;
+  state.counters["round_trips"] = roundTrips;
+  if (latencyMs > 0) {
+    const double minimum = roundTrips * 2.0 * latencyMs / 1000.0;
+    state.counters["minimum_ms"] = minimum * 1000.0;
+    state.counters["ratio"] = (seconds / iterations) / minimum;
+  }
+}
+
+BENCHMARK(BM_WholeApply)
+    ->Args({0, 1})
+    ->Args({1, 1})
+    ->Args({1, 0})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(5);
+
+}  // namespace

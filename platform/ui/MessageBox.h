@@ -1,0 +1,30 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+namespace ui {
+
+// Shows `text` in a modal box with an empty title and one OK button, the way the program shows
+// every failure the user must see, and returns when it is closed.
+void MessageBox(QWidget* parent, const QString& text);
+
+// What MessageBox does instead of showing a box; tests record the texts with it.
+using MessageBoxHandler = std::function<void(QWidget* parent, const QString& text)>;
+
+// Replaces the box process-wide; an empty handler restores the real box. UI thread only.
+void SetMessageBoxHandler(MessageBoxHandler handler);
+
+class ScopedMessageBoxHandler {
+ public:
+  explicit ScopedMessageBoxHandler(MessageBoxHandler handler) {
+    SetMessageBoxHandler(std::move(handler));
+  }
+  ~ScopedMessageBoxHandler() { SetMessageBoxHandler({}); }
+  ScopedMessageBoxHandler(const ScopedMessageBoxHandler&) = delete;
+  ScopedMessageBoxHandler& operator=(const ScopedMessageBoxHandler&) = delete;
+};
+
+}  // namespace ui

@@ -1,0 +1,139 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QTimer>
+
+#include <functional>
+
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/MessageBox.h"
+#include "tests/platform/ui/QtTestSupport.h"
+
+namespace {
+
+// Runs `act` on the next modal window that is shown, once its modal loop runs.
+class OnModal : public QObject {
+ public:
+  explicit OnModal(std::function<void(QWidget*)> act) : act_(std::move(act)) {
+    qApp->installEventFilter(this);
+  }
+  ~OnModal() override { qApp->removeEventFilter(this); }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::Show && widget && widget->isWindow() && widget->isModal()) {
+      qApp->removeEventFilter(this);
+      QTimer::singleShot(0, widget, [this, widget] { act_(widget); });
+    }
+    return false;
+  }
+
+ private:
+  std::function<void(QWidget*)> act_;
+};
+
+TEST(MessageBoxTest, RealBoxHasNoTitleAndOneOkButton) {
+  QString title = "unset", text;
+  QMessageBox::StandardButtons buttons;
+  OnModal actor([&](QWidget* w) {
+    auto* box = qobject_cast<QMessageBox*>(w);
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    buttons = box->standardButtons();
+    box->button(QMessageBox::Ok)->click();
+  });
+  ui::MessageBox(nullptr, QStringLiteral("配置文件错误！"));
+  EXPECT_EQ(title, QString());
+  EXPECT_EQ(text, QStringLiteral("配置文件错误！"));
+  EXPECT_EQ(buttons, QMessageBox::Ok);
+}
+
+TEST(MessageBoxTest, HandlerReplacesTheBoxWhileInstalled) {
+  QStringList shown;
+  {
+    ui::ScopedMessageBoxHandler handler([&](QWidget*, const QString& t) { shown << t; });
+    ui::MessageBox(nullptr, QStringLiteral("one"));
+    ui::MessageBox(nullptr, QStringLiteral("two"));
+  }
+  EXPECT_EQ(shown, (QStringList{"one", "two"}));
+  bool real = false;
+  OnModal actor([&](QWidget* w) {
+    real = qobject_cast<QMessageBox*>(w) != nullptr;
+    static_cast<QMessageBox*>(w)->accept();
+  });
+  ui::MessageBox(nullptr, QStringLiteral("three"));
+  EXPECT_TRUE(real);
+}
+
+TEST(FileDialogTest, BarFiltersBecomeNameFilters) {
+  struct Case {
+    QString bars;
+    QStringList filters;
+  } cases[] = {
+      {"Gaming Mouse Profile(*.gmp)|*.gmp|", {"Gaming Mouse Profile(*.gmp) (*.gmp)"}},
+      {"exe file(*.exe)|*.exe|", {"exe file(*.exe) (*.exe)"}},
+      {"Images|*.png;*.bmp|All|*.*||", {"Images (*.png *.bmp)", "All (*.*)"}},
+      {"", {}},
+      {"dangling", {}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ui::NameFiltersFromBars(c.bars), c.filters);
+}
+
+TEST(FileDialogTest, RealDialogTakesTheOptionsAndGivesTheChosenPath) {
+  uitest::TempDir dir;
+  dir.Write("Cfg/one.gmp", "x");
+  ui::FileDialogOptions options;
+  options.kind = ui::FileDialogOptions::Kind::Save;
+  options.defaultExtension = ".gmp";
+  options.initialName = "*.gmp";
+  options.filter = "Gaming Mouse Profile(*.gmp)|*.gmp|";
+  options.initialFolder = dir.File("Cfg");
+  options.overwritePrompt = true;
+
+  QString suffix, folder;
+  QStringList filters;
+  bool save = false, confirms = false;
+  std::optional<OnModal> actor;
+  actor.emplace([&](QWidget* w) {
+    auto* dialog = qobject_cast<QFileDialog*>(w);
+    ASSERT_NE(dialog, nullptr);
+    suffix = dialog->defaultSuffix();
+    folder = dialog->directory().absolutePath();
+    filters = dialog->nameFilters();
+    save = dialog->acceptMode() == QFileDialog::AcceptSave;
+    confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+    dialog->selectFile(dir.File("Cfg/two.gmp"));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  const std::optional<QString> chosen = ui::GetFileName(options);
+  EXPECT_EQ(suffix, "gmp");
+  EXPECT_EQ(folder, dir.File("Cfg"));
+  EXPECT_EQ(filters, QStringList{"Gaming Mouse Profile(*.gmp) (*.gmp)"});
+  EXPECT_TRUE(save);
+  EXPECT_TRUE(confirms);
+  ASSERT_TRUE(chosen.has_value());
+  EXPECT_EQ(*chosen, dir.File("Cfg/two.gmp"));
+
+  actor.emplace([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
+  EXPECT_FALSE(ui::GetFileName(options).has_value());
+}
+
+TEST(FileDialogTest, HandlerAnswersInsteadOfTheDialog) {
+  ui::FileDialogOptions seen;
+  ui::ScopedFileDialogHandler handler([&](const ui::FileDialogOptions& o) {
+    seen = o;
+    return std::optional<QString>("/tmp/x.exe");
+  });
+  ui::FileDialogOptions options;
+  options.filter = "exe file(*.exe)|*.exe|";
+  options.fileMustExist = true;
+  EXPECT_EQ(ui::GetFileName(options), std::optional<QString>("/tmp/x.exe"));
+  EXPECT_EQ(seen.filter, options.filter);
+  EXPECT_TRUE(seen.fileMustExist);
+}
+
+}  // namespace

@@ -1,0 +1,62 @@
+#include "platform/ui/ImageFile.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/platform/ui/QtTestSupport.h"
+
+namespace {
+
+TEST(ImageFileTest, LoadsByContentWhateverTheName) {
+  uitest::TempDir dir;
+  const QImage picture = uitest::CoordinateSheet(20, 10);
+  struct Case {
+    QString name;
+    const char* format;
+  } cases[] = {{"a.png", "PNG"}, {"b.bmp", "BMP"}, {"c.png", "BMP"}, {"d.bmp", "PNG"},
+               {"noext", "PNG"}};
+  for (const Case& c : cases) {
+    const QImage loaded = ui::LoadImageFile(dir.Save(c.name, picture, c.format));
+    ASSERT_FALSE(loaded.isNull()) << c.name.toStdString();
+    EXPECT_EQ(loaded.convertToFormat(QImage::Format_RGB32), picture) << c.name.toStdString();
+  }
+  EXPECT_TRUE(ui::LoadImageFile(dir.File("missing.png")).isNull());
+  EXPECT_TRUE(ui::LoadImageFile(dir.Write("junk.png", "not an image at all")).isNull());
+  EXPECT_TRUE(ui::LoadImageFile(dir.Path()).isNull());
+  EXPECT_TRUE(ui::LoadImageFile(QString()).isNull());
+}
+
+TEST(ImageFileTest, CutsLieInsideTheSheet) {
+  const QImage sheet = uitest::CoordinateSheet(50, 40);
+  struct Case {
+    QRect block;
+    bool cut;
+  } cases[] = {
+      {QRect(10, 5, 20, 10), true}, {QRect(0, 0, 50, 40), true},  {QRect(40, 30, 11, 5), false},
+      {QRect(-1, 0, 5, 5), false},  {QRect(3, 3, 0, 5), false},   {QRect(3, 3, -4, 5), false},
+  };
+  for (const Case& c : cases) {
+    const QImage cut = ui::CutImage(&sheet, c.block);
+    EXPECT_EQ(!cut.isNull(), c.cut);
+    if (c.cut) {
+      EXPECT_EQ(cut.size(), c.block.size());
+      EXPECT_EQ(cut.pixel(0, 0), sheet.pixel(c.block.topLeft()));
+      EXPECT_EQ(cut.pixel(cut.width() - 1, cut.height() - 1), sheet.pixel(c.block.bottomRight()));
+    }
+  }
+  EXPECT_TRUE(ui::CutImage(nullptr, QRect(0, 0, 2, 2)).isNull());
+}
+
+TEST(ImageFileTest, OpaqueBlocksAreBlackWhereTheSheetIsNot) {
+  QImage sheet = uitest::CoordinateSheet(30, 30);
+  sheet = sheet.convertToFormat(QImage::Format_ARGB32);
+  sheet.setPixel(12, 12, qRgba(255, 255, 255, 0));
+  const QImage block = ui::CopyBlockOpaque(sheet, QRect(10, 10, 30, 5));
+  ASSERT_EQ(block.size(), QSize(30, 5));
+  EXPECT_FALSE(block.hasAlphaChannel());
+  EXPECT_EQ(block.pixel(0, 0), sheet.pixel(10, 10));
+  EXPECT_EQ(block.pixel(2, 2), qRgb(0, 0, 0));   // was transparent
+  EXPECT_EQ(block.pixel(25, 1), qRgb(0, 0, 0));  // past the sheet's right edge
+  EXPECT_TRUE(ui::CopyBlockOpaque(sheet, QRect(0, 0, 0, 3)).isNull());
+}
+
+}  // namespace

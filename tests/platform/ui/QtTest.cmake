@@ -1,0 +1,25 @@
+# kdz_add_qt_test(<name> SOURCES <files...> LIBS <libs...> [LABEL <label>] [MAIN <file>]
+#                 [PLATFORM <qpa platform>])
+# A GoogleTest executable of widget tests. Unless MAIN names another, it uses the main of
+# QtTestMain.cpp, which creates the QApplication. Each test case becomes a CTest test that runs
+# on Qt's offscreen platform unless PLATFORM names another.
+find_package(Qt6 REQUIRED COMPONENTS Test)
+
+set(KDZ_QT_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
+
+function(kdz_add_qt_test name)
+  cmake_parse_arguments(T "" "MAIN;LABEL;PLATFORM" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_MAIN)
+    set(T_MAIN ${KDZ_QT_TEST_DIR}/QtTestMain.cpp)
+  endif()
+  if(NOT T_PLATFORM)
+    set(T_PLATFORM offscreen)
+  endif()
+  add_executable(${name} ${T_SOURCES} ${T_MAIN} ${KDZ_QT_TEST_DIR}/LeakSuppressions.cpp)
+  target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test GTest::gtest GTest::gmock)
+  # One value per property: the discovered tests' properties do not survive lists.
+  gtest_discover_tests(${name}
+    WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
+    PROPERTIES LABELS "${T_LABEL}" ENVIRONMENT "QT_QPA_PLATFORM=${T_PLATFORM}"
+    DISCOVERY_TIMEOUT 60)
+endfunction()

@@ -1,0 +1,138 @@
+#pragma once
+
+#include <stdlib.h>
+
+#include <QApplication>
+#include <QColor>
+#include <QImage>
+#include <QMouseEvent>
+#include <QString>
+#include <QThread>
+#include <QWidget>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/ui/WindowMessage.h"
+
+// Helpers of the widget tests.
+namespace uitest {
+
+// A fresh folder under the system's temporary folder, removed with everything in it.
+class TempDir {
+ public:
+  TempDir() {
+    std::string templ = (std::filesystem::temp_directory_path() / "kdzui.XXXXXX").string();
+    if (mkdtemp(templ.data())) path_ = templ;
+  }
+  ~TempDir() {
+    std::error_code ec;
+    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+
+  QString Path() const { return QString::fromStdString(path_); }
+  QString File(const QString& name) const { return Path() + u'/' + name; }
+
+  // Writes `text` to `name` (parent folders created) and returns its path.
+  QString Write(const QString& name, const std::string& text) const {
+    const std::filesystem::path p = std::filesystem::path(path_) / name.toStdString();
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << text;
+    return QString::fromStdString(p.string());
+  }
+  // Saves `image` as `name` in `format` ("PNG", "BMP") whatever the name's extension says.
+  QString Save(const QString& name, const QImage& image, const char* format = "PNG") const {
+    const QString path = File(name);
+    std::filesystem::create_directories(std::filesystem::path(path.toStdString()).parent_path());
+    image.save(path, format);
+    return path;
+  }
+
+ private:
+  std::string path_;
+};
+
+inline QImage Solid(int w, int h, QColor colour) {
+  QImage image(w, h, QImage::Format_ARGB32);
+  image.fill(colour);
+  return image;
+}
+
+// Each pixel tells where it is: red = x, green = y, blue = 0x80 (x and y below 256).
+inline QImage CoordinateSheet(int w, int h) {
+  QImage image(w, h, QImage::Format_RGB32);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) image.setPixel(x, y, qRgb(x & 0xFF, y & 0xFF, 0x80));
+  }
+  return image;
+}
+
+// The widget as it paints itself, in 32-bit RGB.
+inline QImage Render(QWidget& widget) {
+  return widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Delivers a mouse event to `widget` through the application (filters see it too).
+inline void Mouse(QWidget* widget, QEvent::Type type, QPoint local, Qt::MouseButton button,
+                  Qt::MouseButtons buttons, QPoint global = QPoint(-100000, -100000)) {
+  if (global == QPoint(-100000, -100000)) global = widget->mapToGlobal(local);
+  QMouseEvent event(type, QPointF(local), QPointF(global), button, buttons, Qt::NoModifier);
+  QApplication::sendEvent(widget, &event);
+}
+inline void Press(QWidget* w, QPoint p) {
+  Mouse(w, QEvent::MouseButtonPress, p, Qt::LeftButton, Qt::LeftButton);
+}
+inline void Release(QWidget* w, QPoint p) {
+  Mouse(w, QEvent::MouseButtonRelease, p, Qt::LeftButton, Qt::NoButton);
+}
+inline void Move(QWidget* w, QPoint p, Qt::MouseButtons buttons = Qt::NoButton) {
+  Mouse(w, QEvent::MouseMove, p, Qt::NoButton, buttons);
+}
+inline void Click(QWidget* w, QPoint p) {
+  Press(w, p);
+  Release(w, p);
+}
+
+// Runs the events queued so far (posted messages included).
+inline void Drain() {
+  for (int i = 0; i < 3; ++i) QApplication::processEvents();
+}
+
+struct Message {
+  uint32_t msg;
+  ui::WPARAM wParam;
+  ui::LPARAM lParam;
+  bool onUiThread;
+};
+
+// A plain window that records every window message it receives.
+class MessageRecorder : public QWidget {
+ public:
+  std::vector<Message> messages;
+  ui::LRESULT reply = 0;
+
+  std::vector<Message> Of(uint32_t msg) const {
+    std::vector<Message> out;
+    for (const Message& m : messages) {
+      if (m.msg == msg) out.push_back(m);
+    }
+    return out;
+  }
+
+ protected:
+  bool event(QEvent* e) override {
+    if (ui::WindowMessageEvent* m = ui::AsWindowMessage(e)) {
+      messages.push_back(
+          {m->Msg(), m->WParam(), m->LParam(), QThread::currentThread() == qApp->thread()});
+      m->SetResult(reply);
+      return true;
+    }
+    return QWidget::event(e);
+  }
+};
+
+}  // namespace uitest
