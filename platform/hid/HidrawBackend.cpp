@@ -150,7 +150,10 @@ uint16_t UsbVersion(const std::string& hidDevice, const std::string& sysfsRoot) 
 std::string InterfacePath(const std::string& devRoot, const std::string& name, size_t index,
                           size_t count) {
   std::string path = devRoot + "/" + name;
-  if (count > 1) path += "#" + std::to_string(index);
+  if (count > 1) {
+    path += '#';
+    path += std::to_string(index);
+  }
   return path;
 }
 
