@@ -1,12 +1,6 @@
 // The small dialogs of the default skin on a real X server: each is shown with its shape,
 // captured to a PNG under the build folder, and probed with the server's own idea of which
 // window lies under a point. The test starts its own Xvfb on a free display and ends it.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <xcb/xcb.h>
 
 #include <gtest/gtest.h>
@@ -19,88 +13,19 @@
 
 #include <cstdlib>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include "platform/ui/Region.h"
 #include "skin/ProgressDlg.h"
 #include "skin/SkinValues.h"
 #include "skin/WarningDlg.h"
+#include "tests/platform/desktop/XvfbServer.h"
 
 namespace {
 
-struct XServer {
-  pid_t pid = -1;
-  std::string display;
-  std::string problem;  // why there is none
-  bool missing = false;  // Xvfb is not installed
-};
-XServer g_server;
-
-std::string FindProgram(const std::string& name) {
-  const char* path = std::getenv("PATH");
-  std::stringstream dirs(path ? path : "/usr/bin:/bin");
-  std::string dir;
-  while (std::getline(dirs, dir, ':')) {
-    const std::string candidate = dir + "/" + name;
-    if (!dir.empty() && access(candidate.c_str(), X_OK) == 0) return candidate;
-  }
-  return std::string();
-}
-
-// Starts Xvfb on a display number it picks itself and waits until it accepts clients. Its
-// root window is white, so the holes of a shape stand out in the captures.
-void StartXvfb() {
-  const std::string exe = FindProgram("Xvfb");
-  if (exe.empty()) {
-    g_server.missing = true;
-    g_server.problem = "Xvfb is not installed";
-    return;
-  }
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) {
-    g_server.problem = "no pipe";
-    return;
-  }
-  const pid_t pid = fork();
-  if (pid == 0) {
-    prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlives the test
-    dup2(fds[1], 3);                   // 3 is not close-on-exec after dup2
-    const int null = open("/dev/null", O_WRONLY);
-    if (null >= 0) {
-      dup2(null, 1);
-      dup2(null, 2);
-    }
-    execl(exe.c_str(), "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-wr", "-nolisten",
-          "tcp", "-noreset", static_cast<char*>(nullptr));
-    _exit(127);
-  }
-  close(fds[1]);
-  if (pid < 0) {
-    close(fds[0]);
-    g_server.problem = "fork failed";
-    return;
-  }
-  g_server.pid = pid;
-  std::string number;
-  pollfd p{fds[0], POLLIN, 0};
-  char c;
-  while (poll(&p, 1, 15000) > 0 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-  close(fds[0]);
-  if (number.empty()) {
-    g_server.problem = "Xvfb did not report its display";
-    return;
-  }
-  g_server.display = ":" + number;
-}
-
-void StopXvfb() {
-  if (g_server.pid <= 0) return;
-  kill(g_server.pid, SIGTERM);
-  int status = 0;
-  waitpid(g_server.pid, &status, 0);
-  g_server.pid = -1;
-}
+// The test's own X server; its root window is white, so the holes of a shape stand out in the
+// captures.
+testutil::XvfbServer* g_server = nullptr;
 
 // The top-level window the server finds at a screen point (0 for the root itself), with the
 // windows' shapes taken into account.
@@ -125,8 +50,8 @@ void PrintTo(const DialogCase& c, std::ostream* os) { *os << c.section; }
 class ShapedDialogTest : public ::testing::TestWithParam<DialogCase> {};
 
 TEST_P(ShapedDialogTest, ShownWithItsShape) {
-  if (g_server.missing) GTEST_SKIP() << g_server.problem;
-  ASSERT_TRUE(g_server.problem.empty()) << g_server.problem;
+  if (g_server->Missing()) GTEST_SKIP() << g_server->Problem();
+  ASSERT_TRUE(g_server->Problem().empty()) << g_server->Problem();
   const DialogCase& param = GetParam();
   const QString section = QString::fromLatin1(param.section);
   const QString folder = QStringLiteral(KDZ_PROGRAM_DIR);
@@ -209,19 +134,11 @@ INSTANTIATE_TEST_SUITE_P(
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  StartXvfb();
-  if (!g_server.problem.empty()) {
-    const int rc = RUN_ALL_TESTS();
-    StopXvfb();
-    return rc;
-  }
-  setenv("DISPLAY", g_server.display.c_str(), 1);
+  testutil::XvfbServer server("1024x768x24", {"-wr"});
+  g_server = &server;
+  if (!server.Problem().empty()) return RUN_ALL_TESTS();
+  setenv("DISPLAY", server.Display().c_str(), 1);
   setenv("QT_QPA_PLATFORM", "xcb", 1);
-  int rc;
-  {
-    QApplication app(argc, argv);
-    rc = RUN_ALL_TESTS();
-  }
-  StopXvfb();
-  return rc;
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
 }

@@ -8,7 +8,9 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/sys/DataFolder.h"
@@ -32,6 +34,14 @@ class TempFolder {
   const std::string& path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
+  // Writes `bytes` to the relative path `name` (parent folders created) and returns its path.
+  std::string Write(const std::string& name, std::string_view bytes) const {
+    const std::filesystem::path p = std::filesystem::path(path_) / name;
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    return p.string();
+  }
+
  private:
   std::string path_;
 };
@@ -44,6 +54,30 @@ class TempDataFolder : public TempFolder {
 
   std::string DefaultCfg() const { return path() + "/Kavrin-Velro-4417/DefaultCfg"; }
   std::string Cfg() const { return path() + "/Kavrin-Velro-4417/Cfg"; }
+};
+
+// Sets (or, with a null value, unsets) one environment variable for the life of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value)
+      setenv(name, value, 1);
+    else
+      unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (old_)
+      setenv(name_, old_->c_str(), 1);
+    else
+      unsetenv(name_);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
 };
 
 inline std::vector<unsigned char> ReadAll(const std::string& path) {

@@ -16,33 +16,20 @@
 #include <vector>
 
 #include "platform/ui/WindowMessage.h"
+#include "tests/platform/sys/FileTestUtil.h"
 
 // Helpers of the widget tests.
 namespace uitest {
 
-// A fresh folder under the system's temporary folder, removed with everything in it.
-class TempDir {
+// A fresh temporary folder with Qt conveniences.
+class TempDir : public testutil::TempFolder {
  public:
-  TempDir() {
-    std::string templ = (std::filesystem::temp_directory_path() / "kdzui.XXXXXX").string();
-    if (mkdtemp(templ.data())) path_ = templ;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  QString Path() const { return QString::fromStdString(path_); }
+  QString Path() const { return QString::fromStdString(path()); }
   QString File(const QString& name) const { return Path() + u'/' + name; }
 
   // Writes `text` to `name` (parent folders created) and returns its path.
   QString Write(const QString& name, const std::string& text) const {
-    const std::filesystem::path p = std::filesystem::path(path_) / name.toStdString();
-    std::filesystem::create_directories(p.parent_path());
-    std::ofstream(p, std::ios::binary) << text;
-    return QString::fromStdString(p.string());
+    return QString::fromStdString(testutil::TempFolder::Write(name.toStdString(), text));
   }
   // Saves `image` as `name` in `format` ("PNG", "BMP") whatever the name's extension says.
   QString Save(const QString& name, const QImage& image, const char* format = "PNG") const {
@@ -51,9 +38,6 @@ class TempDir {
     image.save(path, format);
     return path;
   }
-
- private:
-  std::string path_;
 };
 
 inline QImage Solid(int w, int h, QColor colour) {
