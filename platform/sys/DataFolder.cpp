@@ -25,6 +25,18 @@ std::string WithoutTrailingSlashes(std::string path) {
   return path;
 }
 
+// $NAME when it holds an absolute path (a relative one is invalid and ignored, as the XDG base
+// directory rules ask), else the home folder joined with `fallback`; empty without either.
+std::string XdgFolder(const char* name, const char* fallback) {
+  const char* xdg = std::getenv(name);
+  if (xdg != nullptr && xdg[0] == '/') return WithoutTrailingSlashes(xdg);
+  const std::string home = HomeFolder();
+  if (home.empty()) return {};
+  return WithoutTrailingSlashes(home) + fallback;
+}
+
+}  // namespace
+
 std::string HomeFolder() {
   const char* home = std::getenv("HOME");
   if (home != nullptr && home[0] == '/') return home;
@@ -39,19 +51,14 @@ std::string HomeFolder() {
   return {};
 }
 
-}  // namespace
+std::string ConfigFolder() { return XdgFolder("XDG_CONFIG_HOME", "/.config"); }
 
 std::string DataFolder() {
   {
     std::lock_guard<std::mutex> lock(g_overrideLock);
     if (!g_override.empty()) return WithoutTrailingSlashes(g_override);
   }
-  // A relative $XDG_DATA_HOME is invalid and is ignored, as the XDG base directory rules ask.
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  if (xdg != nullptr && xdg[0] == '/') return WithoutTrailingSlashes(xdg);
-  const std::string home = HomeFolder();
-  if (home.empty()) return {};
-  return WithoutTrailingSlashes(home) + "/.local/share";
+  return XdgFolder("XDG_DATA_HOME", "/.local/share");
 }
 
 void SetDataFolderOverride(std::string folder) {

@@ -16,6 +16,13 @@ inline constexpr std::string_view kDefaultCfgSubfolder = "Kavrin-Velro-4417/Defa
 // gives an absolute path. Nothing is created.
 std::string DataFolder();
 
+// The user's home folder ($HOME when absolute, else the account database's); empty when unknown.
+std::string HomeFolder();
+
+// The per-user configuration folder: $XDG_CONFIG_HOME when absolute, else ~/.config; empty
+// when neither gives an absolute path. Nothing is created.
+std::string ConfigFolder();
+
 // Makes DataFolder() return `folder` (tests point it at a temporary folder); an empty string
 // restores the environment's folder.
 void SetDataFolderOverride(std::string folder);
