@@ -9,9 +9,7 @@
 #include <cstring>
 #include <mutex>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "platform/sys/Utf.h"
 
 namespace xml {
 namespace {
@@ -60,83 +58,10 @@ void AppendReplacement(std::u16string& out, bool& usedDefault) {
   usedDefault = true;
 }
 
-// UTF-8 to UTF-16 in one pass. Runs of ASCII are widened sixteen or eight bytes at a time. An ill-formed
-// sequence becomes one U+FFFD and decoding resumes at the first byte that does not continue it.
-// Units are gathered in a small buffer and appended, so the result is written only once.
 bool Utf8ToUtf16(std::string_view bytes, std::u16string& out, bool& usedDefault) {
-  out.clear();
-  out.reserve(bytes.size());
-  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
-  const uint8_t* const end = p + bytes.size();
-  constexpr size_t kChunk = 2048;
-  char16_t buf[kChunk + 16];
-  char16_t* o = buf;
-  while (p < end) {
-    if (o >= buf + kChunk) {
-      out.append(buf, static_cast<size_t>(o - buf));
-      o = buf;
-    }
-#if defined(__SSE2__)
-    if (end - p >= 16) {
-      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-      if (!_mm_movemask_epi8(chunk)) {  // sixteen ASCII bytes: widen them
-        const __m128i zero = _mm_setzero_si128();
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(chunk, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), _mm_unpackhi_epi8(chunk, zero));
-        p += 16;
-        o += 16;
-        continue;
-      }
-    }
-#endif
-    if (end - p >= 8) {
-      uint64_t chunk;
-      std::memcpy(&chunk, p, 8);
-      if (!(chunk & 0x8080808080808080ull)) {
-        for (int k = 0; k < 8; ++k) o[k] = p[k];
-        p += 8;
-        o += 8;
-        continue;
-      }
-    }
-    const uint8_t b0 = *p;
-    if (b0 < 0x80) {
-      *o++ = b0;
-      ++p;
-      continue;
-    }
-    size_t len;
-    char32_t c, min;
-    if ((b0 & 0xE0) == 0xC0) {
-      len = 2, c = b0 & 0x1F, min = 0x80;
-    } else if ((b0 & 0xF0) == 0xE0) {
-      len = 3, c = b0 & 0x0F, min = 0x800;
-    } else if ((b0 & 0xF8) == 0xF0) {
-      len = 4, c = b0 & 0x07, min = 0x10000;
-    } else {
-      *o++ = 0xFFFD;
-      usedDefault = true;
-      ++p;
-      continue;
-    }
-    size_t k = 1;
-    for (; k < len && p + k < end && (p[k] & 0xC0) == 0x80; ++k) c = (c << 6) | (p[k] & 0x3F);
-    if (k < len || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-      *o++ = 0xFFFD;
-      usedDefault = true;
-      p += k;
-      continue;
-    }
-    p += len;
-    if (c < 0x10000) {
-      *o++ = static_cast<char16_t>(c);
-    } else {
-      c -= 0x10000;
-      *o++ = static_cast<char16_t>(0xD800 + (c >> 10));
-      *o++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    }
-  }
-  out.append(buf, static_cast<size_t>(o - buf));
+  bool replaced = false;
+  out = sys::FromUtf8(bytes, &replaced);
+  usedDefault = usedDefault || replaced;
   return true;
 }
 

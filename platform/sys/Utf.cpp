@@ -1,6 +1,11 @@
 #include "platform/sys/Utf.h"
 
 #include <cstdint>
+#include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace sys {
 namespace {
@@ -20,16 +25,6 @@ void AppendUtf8(std::string& out, char32_t c) {
     out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
     out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
-void AppendUtf16(std::u16string& out, char32_t c) {
-  if (c < 0x10000) {
-    out += static_cast<char16_t>(c);
-  } else {
-    c -= 0x10000;
-    out += static_cast<char16_t>(0xD800 + (c >> 10));
-    out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
   }
 }
 
@@ -55,44 +50,85 @@ std::string ToUtf8(std::u16string_view text) {
   return out;
 }
 
-std::u16string FromUtf8(std::string_view text) {
+// One pass. Runs of ASCII are widened sixteen or eight bytes at a time. An ill-formed
+// sequence becomes one U+FFFD and decoding resumes at the first byte that does not continue it.
+// Units are gathered in a small buffer and appended, so the result is written only once.
+std::u16string FromUtf8(std::string_view bytes, bool* replaced) {
   std::u16string out;
-  out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    const auto b0 = static_cast<uint8_t>(text[i]);
-    size_t len = 0;
-    char32_t c = 0;
-    char32_t min = 0;
+  out.reserve(bytes.size());
+  bool usedDefault = false;
+  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
+  const uint8_t* const end = p + bytes.size();
+  constexpr size_t kChunk = 2048;
+  char16_t buf[kChunk + 16];
+  char16_t* o = buf;
+  while (p < end) {
+    if (o >= buf + kChunk) {
+      out.append(buf, static_cast<size_t>(o - buf));
+      o = buf;
+    }
+#if defined(__SSE2__)
+    if (end - p >= 16) {
+      const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      if (!_mm_movemask_epi8(chunk)) {  // sixteen ASCII bytes: widen them
+        const __m128i zero = _mm_setzero_si128();
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(chunk, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), _mm_unpackhi_epi8(chunk, zero));
+        p += 16;
+        o += 16;
+        continue;
+      }
+    }
+#endif
+    if (end - p >= 8) {
+      uint64_t chunk;
+      std::memcpy(&chunk, p, 8);
+      if (!(chunk & 0x8080808080808080ull)) {
+        for (int k = 0; k < 8; ++k) o[k] = p[k];
+        p += 8;
+        o += 8;
+        continue;
+      }
+    }
+    const uint8_t b0 = *p;
     if (b0 < 0x80) {
-      out += static_cast<char16_t>(b0);
-      ++i;
+      *o++ = b0;
+      ++p;
       continue;
-    } else if ((b0 & 0xE0) == 0xC0) {
+    }
+    size_t len;
+    char32_t c, min;
+    if ((b0 & 0xE0) == 0xC0) {
       len = 2, c = b0 & 0x1F, min = 0x80;
     } else if ((b0 & 0xF0) == 0xE0) {
       len = 3, c = b0 & 0x0F, min = 0x800;
     } else if ((b0 & 0xF8) == 0xF0) {
       len = 4, c = b0 & 0x07, min = 0x10000;
     } else {
-      AppendUtf16(out, kReplacement);
-      ++i;
+      *o++ = kReplacement;
+      usedDefault = true;
+      ++p;
       continue;
     }
     size_t k = 1;
-    for (; k < len && i + k < text.size(); ++k) {
-      const auto b = static_cast<uint8_t>(text[i + k]);
-      if ((b & 0xC0) != 0x80) break;
-      c = (c << 6) | (b & 0x3F);
-    }
+    for (; k < len && p + k < end && (p[k] & 0xC0) == 0x80; ++k) c = (c << 6) | (p[k] & 0x3F);
     if (k < len || c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-      AppendUtf16(out, kReplacement);
-      i += k;  // resynchronise at the first byte that did not continue the sequence
+      *o++ = kReplacement;
+      usedDefault = true;
+      p += k;
       continue;
     }
-    AppendUtf16(out, c);
-    i += len;
+    p += len;
+    if (c < 0x10000) {
+      *o++ = static_cast<char16_t>(c);
+    } else {
+      c -= 0x10000;
+      *o++ = static_cast<char16_t>(0xD800 + (c >> 10));
+      *o++ = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+    }
   }
+  out.append(buf, static_cast<size_t>(o - buf));
+  if (replaced != nullptr) *replaced = usedDefault;
   return out;
 }
 

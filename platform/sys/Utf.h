@@ -8,6 +8,7 @@
 namespace sys {
 
 std::string ToUtf8(std::u16string_view text);
-std::u16string FromUtf8(std::string_view text);
+// `*replaced` (when given) tells whether any replacement was made.
+std::u16string FromUtf8(std::string_view text, bool* replaced = nullptr);
 
 }  // namespace sys
