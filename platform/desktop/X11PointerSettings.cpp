@@ -191,7 +191,7 @@ std::unique_ptr<X11PointerSettings> X11PointerSettings::Open(const std::string& 
 }
 
 X11PointerSettings::X11PointerSettings(std::unique_ptr<Connection> x, std::string filePath)
-    : x_(std::move(x)), file_(std::move(filePath)) {}
+    : FilePointerSettings(std::move(filePath), /*quiet=*/true), x_(std::move(x)) {}
 
 X11PointerSettings::~X11PointerSettings() = default;
 
@@ -316,26 +316,6 @@ bool X11PointerSettings::SetMouseAcceleration(const MouseAcceleration& value) {
   XChangePointerControl(x_->display, True, True, next.numerator, next.denominator,
                         next.threshold);
   return trap.Ok();
-}
-
-bool X11PointerSettings::GetWheelScrollLines(int& lines) {
-  lines = file_.Values().wheelLines;
-  return true;
-}
-
-bool X11PointerSettings::SetWheelScrollLines(int lines) {
-  if (!ValidWheelLines(lines)) return false;
-  return file_.Update([&](PointerValues& v) { v.wheelLines = lines; });
-}
-
-bool X11PointerSettings::GetDoubleClickTime(uint32_t& ms) {
-  ms = file_.Values().doubleClickTimeMs;
-  return true;
-}
-
-bool X11PointerSettings::SetDoubleClickTime(uint32_t ms) {
-  if (!ValidDoubleClickTime(ms)) return false;
-  return file_.Update([&](PointerValues& v) { v.doubleClickTimeMs = ms; });
 }
 
 }  // namespace desktop

@@ -46,7 +46,8 @@ CorePointerControl CorePointerControlFor(int speed, bool accelerate);
 // The speed (nearest, 1 to 20) and acceleration a core control stands for.
 void MouseSettingsFromCore(const CorePointerControl& control, int& speed, bool& accelerate);
 
-class X11PointerSettings : public PointerSettings {
+// Wheel lines and double-click time are those of the settings file (FilePointerSettings).
+class X11PointerSettings : public FilePointerSettings {
  public:
   // Connects to the X server of `displayName` (empty: $DISPLAY); null when it cannot be reached.
   // `filePath` is the settings file for wheel lines and double-click time.
@@ -60,10 +61,6 @@ class X11PointerSettings : public PointerSettings {
   bool SetMouseSpeed(int speed) override;
   bool GetMouseAcceleration(MouseAcceleration& value) override;
   bool SetMouseAcceleration(const MouseAcceleration& value) override;
-  bool GetWheelScrollLines(int& lines) override;
-  bool SetWheelScrollLines(int lines) override;
-  bool GetDoubleClickTime(uint32_t& ms) override;
-  bool SetDoubleClickTime(uint32_t ms) override;
 
   // Whether speed and acceleration go to libinput device properties now (else the core
   // pointer control). Devices come and go, so each get and set looks again.
@@ -75,7 +72,6 @@ class X11PointerSettings : public PointerSettings {
   X11PointerSettings(std::unique_ptr<Connection> x, std::string filePath);
 
   std::unique_ptr<Connection> x_;
-  PointerSettingsFile file_;
 };
 
 }  // namespace desktop
