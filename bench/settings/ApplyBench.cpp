@@ -128,14 +128,7 @@ void BM_WholeApply(benchmark::State& state) {
     }
     commands += simulated.Mouse().CommandLog().size();
   }
-  const double iterations = static_cast<double>(state.iterations());
-  const double roundTrips = static_cast<double>(commands) / iterations;
-  state.counters["round_trips"] = roundTrips;
-  if (latencyMs > 0) {
-    const double minimum = roundTrips * 2.0 * latencyMs / 1000.0;
-    state.counters["minimum_ms"] = minimum * 1000.0;
-    state.counters["ratio"] = (seconds / iterations) / minimum;
-  }
+  bench::ReportAgainstMinimum(state, commands, seconds, latencyMs);
 }
 
 BENCHMARK(BM_WholeApply)

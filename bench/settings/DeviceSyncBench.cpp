@@ -62,16 +62,7 @@ void BM_WriteWholeChangedImage(benchmark::State& state) {
     }
     commands += simulated.Mouse().CommandLog().size();
   }
-  const double iterations = static_cast<double>(state.iterations());
-  const double roundTrips = static_cast<double>(commands) / iterations;
-  state.counters["round_trips"] = roundTrips;
-  if (latencyMs > 0) {
-    const double minimum = roundTrips * 2.0 * latencyMs / 1000.0;
-    state.counters["minimum_ms"] = minimum * 1000.0;
-    state.counters["ratio"] = (seconds / iterations) / minimum;
-  } else {
-    state.counters["us_per_round_trip"] = seconds / iterations / roundTrips * 1e6;
-  }
+  bench::ReportAgainstMinimum(state, commands, seconds, latencyMs);
 }
 
 // The latency model alone, with no program in between: per round trip, a timed sleep on this

@@ -6,6 +6,8 @@
 #include <thread>
 #include <vector>
 
+#include <benchmark/benchmark.h>
+
 #include "platform/hid/HidBackend.h"
 #include "sim/SimulatedHidBackend.h"
 
@@ -59,5 +61,21 @@ class LatencyBackend : public hid::HidBackend {
   sim::SimulatedHidBackend& inner_;
   uint32_t latencyMs_;
 };
+
+// Reports the round trips per iteration and, with a latency, the protocol's minimum (two
+// latencies per round trip) and the measured time's ratio to it.
+inline void ReportAgainstMinimum(benchmark::State& state, size_t commands, double seconds,
+                                 uint32_t latencyMs) {
+  const double iterations = static_cast<double>(state.iterations());
+  const double roundTrips = static_cast<double>(commands) / iterations;
+  state.counters["round_trips"] = roundTrips;
+  if (latencyMs > 0) {
+    const double minimum = roundTrips * 2.0 * latencyMs / 1000.0;
+    state.counters["minimum_ms"] = minimum * 1000.0;
+    state.counters["ratio"] = (seconds / iterations) / minimum;
+  } else {
+    state.counters["us_per_round_trip"] = seconds / iterations / roundTrips * 1e6;
+  }
+}
 
 }  // namespace bench
