@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "MainWindow.h"
 #include "SkinWriter.h"
 #include "SmallDialogs.h"
 
@@ -13,6 +14,7 @@ namespace {
 using SectionWriter = void (*)(SkinWriter&);
 const SectionWriter kSections[] = {
     WriteProductId,
+    WriteMainWindow,
     WriteWarningDialogs,
     WriteProgressDialog,
 };

@@ -35,6 +35,9 @@ inline const QColor kMaskKept(0, 0, 0);
 
 // The main window's client size: pages share it, and the progress window is placed in it.
 inline constexpr QSize kMainWindowSize(860, 560);
+// Where the settings pages sit in the main window's client area; the main window's background
+// there is a plain panel that the pages cover.
+inline constexpr QRect kPageArea(20, 116, 600, 372);
 
 // A sans-serif face that covers Chinese, `pixels` high.
 QFont Font(int pixels, QFont::Weight weight = QFont::Medium);

@@ -1,0 +1,46 @@
+#include "app/KavrinDireZerudApp.h"
+
+#include <QCoreApplication>
+
+CKavrinDireZerudApp::CKavrinDireZerudApp(Options options) : options_(std::move(options)) {
+  if (options_.instanceName.empty()) options_.instanceName = desktop::ExecutableBaseName();
+}
+
+CKavrinDireZerudApp::~CKavrinDireZerudApp() { ExitInstance(); }
+
+bool CKavrinDireZerudApp::InitInstance(int& argc, char** argv) {
+  const std::string commandLine = desktop::CommandLineText(argc, argv);
+  instance_ = std::make_unique<desktop::SingleInstance>(options_.instanceName, options_.instance);
+  outcome_ = instance_->Start(commandLine);
+  if (!outcome_.Runs()) return false;
+  if (!QCoreApplication::instance()) application_ = std::make_unique<QApplication>(argc, argv);
+  return InitInstance(commandLine);
+}
+
+bool CKavrinDireZerudApp::InitInstance(std::string_view commandLine) {
+  if (!instance_) {
+    instance_ = std::make_unique<desktop::SingleInstance>(options_.instanceName, options_.instance);
+    outcome_ = instance_->Start(commandLine);
+    if (!outcome_.Runs()) return false;
+  }
+  // The program lives in the notification area: hiding or closing its windows does not end it.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  CKavrinDireZerudDlg::Options window = options_.window;
+  window.instance = instance_.get();
+  window.instanceName = options_.instanceName;
+  mainWindow_ = std::make_unique<CKavrinDireZerudDlg>(std::move(window));
+  // The initialisation decides whether the window shows; a start-up failure ends the process
+  // from inside it.
+  mainWindow_->Create();
+  if (outcome_.action == desktop::StartAction::RunHidden) mainWindow_->hide();
+  return true;
+}
+
+int CKavrinDireZerudApp::Run() { return QApplication::exec(); }
+
+int CKavrinDireZerudApp::ExitInstance() {
+  mainWindow_.reset();
+  instance_.reset();
+  return 0;
+}

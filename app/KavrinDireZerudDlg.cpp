@@ -1,0 +1,528 @@
+#include "app/KavrinDireZerudDlg.h"
+
+#include <QApplication>
+#include <QByteArray>
+#include <QCursor>
+#include <QRegion>
+#include <QTimerEvent>
+#include <QVariant>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/sys/ProgramFolder.h"
+#include "platform/sys/Utf.h"
+#include "platform/ui/CaptionDrag.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/Region.h"
+#include "platform/ui/WindowPlacement.h"
+#include "resources/MenuTextTable.h"
+#include "skin/SkinValues.h"
+
+namespace {
+
+const QString kSection = QStringLiteral("MainWindow");
+
+std::string FolderOf(const CKavrinDireZerudDlg::Options& options) {
+  return options.programFolder.empty() ? sys::ProgramFolder() : options.programFolder;
+}
+
+// The window's way out of the process: the work of WM_DESTROY is done by then, and the objects
+// with static lifetime (the loaded language file, the simulated mouse) are left to the system
+// rather than destroyed under threads that may still use them.
+[[noreturn]] void EndProcessNow(int code) {
+  std::fflush(nullptr);
+  std::_Exit(code);
+}
+
+QString ToQString(std::u16string_view text) {
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QByteArray PropertyKey(std::u16string_view name) { return ToQString(name).toUtf8(); }
+
+int HexDigit(char16_t c) {
+  if (c >= u'0' && c <= u'9') return c - u'0';
+  if (c >= u'a' && c <= u'f') return c - u'a' + 10;
+  if (c >= u'A' && c <= u'F') return c - u'A' + 10;
+  return -1;
+}
+
+using Button = CKavrinDireZerudDlg::Button;
+
+// The buttons in the order they are created, with their rectangles' keys.
+struct ButtonKey {
+  Button button;
+  std::u16string_view key;
+};
+constexpr ButtonKey kButtonKeys[] = {
+    {Button::OK, u"KeyOKRect"},
+    {Button::Cancel, u"KeyCancelRect"},
+    {Button::Apply, u"KeyApplyRect"},
+    {Button::Default, u"KeyDefaultRect"},
+    {Button::Light, u"KeyLightSettingRect"},
+    {Button::Sensitivity, u"KeySensitivitySettingRect"},
+    {Button::Advance, u"KeyAdvanceSettingRect"},
+    {Button::KeyDefine, u"KeyKeyDefineSettingRect"},
+    {Button::ConfigFile1, u"KeyConfigFile1Rect"},
+    {Button::ConfigFile2, u"KeyConfigFile2Rect"},
+    {Button::ConfigFile3, u"KeyConfigFile3Rect"},
+    {Button::ConfigFile4, u"KeyConfigFile4Rect"},
+    {Button::Create, u"KeyCreateConfigFileRect"},
+    {Button::Save, u"KeySaveConfigFileRect"},
+    {Button::Load, u"KeyLoadConfigFileRect"},
+    {Button::Modify, u"KeyModifyConfigFileRect"},
+};
+static_assert(std::size(kButtonKeys) == CKavrinDireZerudDlg::kButtonCount);
+
+constexpr Button kModeButtons[] = {Button::ConfigFile1, Button::ConfigFile2, Button::ConfigFile3,
+                                   Button::ConfigFile4};
+constexpr Button kTabs[] = {Button::Light, Button::Sensitivity, Button::KeyDefine,
+                            Button::Advance};
+
+}  // namespace
+
+CKavrinDireZerudDlg::CKavrinDireZerudDlg(Options options)
+    : CPageDialog(Kind::Dialog, CINIFile(), QString::fromStdString(FolderOf(options)), kSection,
+                  nullptr),
+      options_(std::move(options)),
+      programFolder_(FolderOf(options_)),
+      instanceName_(options_.instanceName.empty() ? desktop::ExecutableBaseName()
+                                                  : options_.instanceName),
+      comm_(options_.backend, options_.replyTimeoutMs),
+      sync_(settings_, comm_, this),
+      ownPointer_(options_.pointer ? nullptr : desktop::CreatePointerSettings()),
+      pointer_(options_.pointer ? options_.pointer : ownPointer_.get()),
+      applyView_(*this),
+      applyRunner_(settings_, sync_, comm_, macros_, *pointer_, applyView_, options_.applyTick),
+      fileDialog_(this),
+      keyStatusMsg_(sys::RegisterWindowMessage(u"KEYSTATUS_MSG")),
+      modeDpiChangeMsg_(sys::RegisterWindowMessage(u"MODEDPICHANGE_MSG")) {
+  if (!options_.endProcess) options_.endProcess = EndProcessNow;
+  // A borderless tool window: no frame and no taskbar entry; the tray is the way back to it.
+  setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
+  setWindowTitle(QStringLiteral("Kavrin-DireZerud"));
+}
+
+CKavrinDireZerudDlg::~CKavrinDireZerudDlg() {
+  JoinStartupThread();
+  DestroyWindow();
+}
+
+bool CKavrinDireZerudDlg::OnInitDialog() {
+  // The settings the mouse's data is merged into: factory defaults, then the default files.
+  settings_.ResetAllModesToDefaults();
+  settings_.LoadDefaultProfiles();
+
+  // The mouse is opened and read while the skin and the texts load. Until the thread is joined
+  // this thread leaves the settings and the protocol object alone.
+  startupThread_ = std::thread([this] { settings::DeviceSync::DeviceInitThreadProc(&sync_); });
+
+  if (!LoadSkin()) {
+    FailStartup(kSkinFailedText);
+    return false;
+  }
+  const std::string language = sys::JoinPath(programFolder_, "Language.xml");
+  if (!LoadMenuTexts(sys::FromUtf8(language))) {
+    FailStartup(kLanguageFailedText);
+    return false;
+  }
+  // The tray icon is added here, before the wait (it comes with the tray).
+
+  JoinStartupThread();
+  sync_.OpenDevice(this);
+  RefreshModeView();
+  appSwitchTimer_ = startTimer(TIMER_APP_SWITCH_INTERVAL_MS);
+  SetProp(sys::FromUtf8(instanceName_), 1);
+  ui::CenterWindow(this);
+  if (sync_.CheckIsMyDevice()) {
+    ui::ShowWindow(this, ui::SW_SHOW);
+    raise();
+    activateWindow();
+  } else {
+    hide();
+  }
+  return true;
+}
+
+bool CKavrinDireZerudDlg::LoadSkin() {
+  const std::string setup = sys::JoinPath(programFolder_, "Setup.ini");
+  if (skinFile_.SetFile(sys::FromUtf8(setup)) != 1) {
+    ui::MessageBox(this, ToQString(settings::kSkinFileErrorText));
+    return false;
+  }
+  const QString folder = QString::fromStdString(programFolder_);
+  background_ = skin::LoadSkinImage(folder, skinFile_, kSection, u"BackGroundImage");
+  if (background_.isNull()) return false;
+
+  resize(background_.size());
+  SetBackgroundBrush(QBrush(background_));
+  // A mask that does not load leaves the window rectangular rather than empty.
+  const QImage mask = skin::LoadSkinImage(folder, skinFile_, kSection, u"BackGroundMaskImage");
+  if (!mask.isNull()) setMask(ui::CreateRegionFromBitmap(mask));
+
+  const QImage normal = skin::LoadSkinImage(folder, skinFile_, kSection, u"NormalImage");
+  const QImage over = skin::LoadSkinImage(folder, skinFile_, kSection, u"OverImage");
+  const QImage down = skin::LoadSkinImage(folder, skinFile_, kSection, u"DownImage");
+
+  settings_.ExpectedProductId = ParseProductId(skinFile_.GetString(u"ProductID", u"ProductID"));
+
+  for (const ButtonKey& entry : kButtonKeys) {
+    const QRect r = skin::ReadRect(skinFile_, kSection, entry.key);
+    CBitmapBtn& button = ButtonOf(entry.button);
+    button.Create(QString(), QRect(r.x(), r.y(), qMax(0, r.width()), qMax(0, r.height())), this,
+                  0);
+    // The disabled face is the normal one.
+    button.SetStateImages(r.x(), r.y(), r.width(), r.height(), &normal, &over, &down, &normal);
+  }
+
+  CreatePages();
+  ShowKeyDefinePage();
+  return true;
+}
+
+uint32_t CKavrinDireZerudDlg::ParseProductId(std::u16string_view text) {
+  size_t i = 0;
+  while (i < text.size() && (text[i] == u' ' || text[i] == u'\t')) ++i;
+  if (i < text.size() && text[i] == u'+') ++i;
+  if (i + 2 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X') &&
+      HexDigit(text[i + 2]) >= 0) {
+    i += 2;
+  }
+  uint64_t value = 0;
+  for (; i < text.size(); ++i) {
+    const int digit = HexDigit(text[i]);
+    if (digit < 0) break;
+    value = value << 4 | static_cast<uint64_t>(digit);
+    if (value > 0xFFFFFFFFull) return 0xFFFFFFFFu;
+  }
+  return static_cast<uint32_t>(value);
+}
+
+void CKavrinDireZerudDlg::FailStartup(std::u16string_view text) {
+  ui::MessageBox(this, ToQString(text));
+  // Nothing may still work on the device or the settings when the process goes.
+  JoinStartupThread();
+  comm_.Close();
+  options_.endProcess(0);
+}
+
+void CKavrinDireZerudDlg::JoinStartupThread() {
+  if (startupThread_.joinable()) startupThread_.join();
+}
+
+CBitmapBtn& CKavrinDireZerudDlg::DialogButton(settings::ApplyButton button) {
+  switch (button) {
+    case settings::ApplyButton::OK: return ButtonOf(Button::OK);
+    case settings::ApplyButton::Cancel: return ButtonOf(Button::Cancel);
+    case settings::ApplyButton::Apply: return ButtonOf(Button::Apply);
+    case settings::ApplyButton::Default: return ButtonOf(Button::Default);
+  }
+  return ButtonOf(Button::Apply);
+}
+
+void CKavrinDireZerudDlg::RefreshModeView() {
+  const int current = settings_.CurrentMode();
+  for (int m = 0; m < settings::MODE_COUNT; ++m) ButtonOf(kModeButtons[m]).SetCheckState(0);
+  ButtonOf(kModeButtons[current]).SetCheckState(1);
+  RefreshPages();
+}
+
+void CKavrinDireZerudDlg::CheckTab(Button tab) {
+  for (Button t : kTabs) ButtonOf(t).SetCheckState(t == tab ? 1 : 0);
+}
+
+// Each tab shows its pages and hides the others; the pages come with a later part of the
+// program, the tab buttons' states are kept now.
+void CKavrinDireZerudDlg::ShowLightPage() { CheckTab(Button::Light); }
+void CKavrinDireZerudDlg::ShowSensitivityPage() { CheckTab(Button::Sensitivity); }
+void CKavrinDireZerudDlg::ShowKeyDefinePage() { CheckTab(Button::KeyDefine); }
+void CKavrinDireZerudDlg::ShowAdvancePage() { CheckTab(Button::Advance); }
+
+void CKavrinDireZerudDlg::CreatePages() {
+  // The six pages, in the order mouse picture, light, sensitivity, advanced, pointer and button
+  // page, each from its own section and a child of this window. The button page loads the macro
+  // store when it initialises; until it exists the window loads it here.
+  macros_.LoadSequenceFile();
+}
+
+void CKavrinDireZerudDlg::RefreshPages() {
+  // The pages receive the current mode's editing record here.
+}
+
+void CKavrinDireZerudDlg::DeletePages() {
+  // The six pages are deleted here, in the order they were created.
+}
+
+void CKavrinDireZerudDlg::CloseFunctionMenu() {
+  // The button page's function menu is closed (and its rows unchecked) here.
+}
+
+void CKavrinDireZerudDlg::OnApply() {
+  applyRunner_.OnApply();
+  HandleDeferredMessages();
+}
+
+void CKavrinDireZerudDlg::BringToFront() {
+  ui::ShowWindow(this, ui::SW_SHOWNORMAL);
+  raise();
+  activateWindow();
+}
+
+void CKavrinDireZerudDlg::PostMessage(uint32_t msg, sys::WPARAM wParam, sys::LPARAM lParam) {
+  ui::PostMessage(this, msg, wParam, lParam);
+}
+
+sys::LRESULT CKavrinDireZerudDlg::SendMessage(uint32_t msg, sys::WPARAM wParam,
+                                              sys::LPARAM lParam) {
+  return ui::SendMessage(this, msg, wParam, lParam);
+}
+
+void CKavrinDireZerudDlg::SetProp(std::u16string_view name, uintptr_t value) {
+  const QByteArray key = PropertyKey(name);
+  setProperty(key.constData(),
+              value == 0 ? QVariant() : QVariant::fromValue<qulonglong>(value));
+  desktop::SingleInstance* instance = options_.instance;
+  if (!instance) return;
+  if (name == settings::IS_MY_DEVICE_PROPERTY) {
+    instance->SetDeviceFlag(value != 0);
+  } else if (name == sys::FromUtf8(instanceName_)) {
+    if (value == 0) {
+      instance->Unpublish();
+    } else if (!instance->Published()) {
+      // Runs on the server's thread: the command is handed over and answered at once.
+      instance->Publish([this](desktop::InstanceCommand command) {
+        if (command == desktop::InstanceCommand::Exit) {
+          ui::PostMessage(this, ui::WM_COMMAND, ID_TRAY_EXIT, 0);
+        } else if (command == desktop::InstanceCommand::Raise) {
+          ui::PostMessage(this, WM_INSTANCE_RAISE, 0, 0);
+        }
+        return true;
+      });
+    }
+  }
+}
+
+uintptr_t CKavrinDireZerudDlg::GetProp(std::u16string_view name) const {
+  return static_cast<uintptr_t>(property(PropertyKey(name).constData()).toULongLong());
+}
+
+ui::LRESULT CKavrinDireZerudDlg::WindowProc(uint32_t msg, ui::WPARAM wParam, ui::LPARAM lParam) {
+  // While Apply runs the window is busy: what arrives waits until it has ended.
+  if (applyRunner_.Running()) {
+    deferred_.push_back({msg, wParam, lParam});
+    return 0;
+  }
+  if (destroyed_) return 0;
+  if (msg == ui::WM_COMMAND) return OnCommand(wParam, lParam) ? 1 : 0;
+  if (msg == ui::WM_LBUTTONDOWN) {
+    // A press forwarded by a page: its point is the page's, the cursor tells where it is.
+    StartDrag(QCursor::pos());
+    return 0;
+  }
+  if (msg == ui::WM_NCLBUTTONDOWN && wParam == ui::HTCAPTION) {
+    ui::BeginCaptionDrag(this, QPoint(ui::XFromLParam(lParam), ui::YFromLParam(lParam)));
+    return 0;
+  }
+  if (msg == sys::WM_DEVICECHANGE) {
+    OnDeviceChange(wParam, lParam);
+    return 1;
+  }
+  if (msg == keyStatusMsg_) {
+    OnKeyStatus(wParam);
+    return 1;
+  }
+  if (msg == modeDpiChangeMsg_) {
+    OnModeDpiChange();
+    return 1;
+  }
+  if (msg == WM_INSTANCE_RAISE) {
+    Raise();
+    return 1;
+  }
+  // The function menu's choice (0x501) goes to the button page once it exists.
+  return 0;
+}
+
+bool CKavrinDireZerudDlg::OnCommand(ui::WPARAM wParam, ui::LPARAM lParam) {
+  CloseFunctionMenu();
+  const QObject* sender = ui::ObjectFromHandle(lParam);
+  const auto is = [&](Button b) { return sender != nullptr && sender == &ButtonOf(b); };
+
+  if (is(Button::Default)) {
+    settings_.ResetModeToDefaults(settings_.CurrentMode());
+    RefreshModeView();
+    return true;
+  }
+  if (is(Button::Apply)) {
+    OnApply();
+    return true;
+  }
+  if (is(Button::OK)) {
+    OnApply();
+    hide();  // whatever Apply did
+    return true;
+  }
+  if (is(Button::Cancel)) {
+    hide();  // the edits stay in the editing records
+    return true;
+  }
+  if (is(Button::Light)) {
+    ShowLightPage();
+    return true;
+  }
+  if (is(Button::Sensitivity)) {
+    ShowSensitivityPage();
+    return true;
+  }
+  if (is(Button::KeyDefine)) {
+    ShowKeyDefinePage();
+    return true;
+  }
+  if (is(Button::Advance)) {
+    ShowAdvancePage();
+    return true;
+  }
+  for (int m = 0; m < settings::MODE_COUNT; ++m) {
+    if (is(kModeButtons[m])) {
+      OnModeButton(m);
+      return true;
+    }
+  }
+  if (is(Button::Create)) {
+    OnCreateProfile();
+    return true;
+  }
+  if (is(Button::Load)) {
+    ButtonOf(Button::Load).SetCheckState(0);
+    settings_.ImportProfile(fileDialog_);
+    RefreshModeView();
+    return true;
+  }
+  if (is(Button::Save)) {
+    ButtonOf(Button::Save).SetCheckState(0);
+    settings_.ExportProfile(fileDialog_);
+    return true;
+  }
+  if (is(Button::Modify)) {
+    OnModifyProfile();
+    return true;
+  }
+
+  switch (ui::LoWord(wParam)) {
+    case ID_TRAY_EXIT:
+      OnTrayExit();
+      return true;
+    case ID_TRAY_SHOWMAINPANEL:
+      OnTrayShowMainPanel();
+      return true;
+    case ID_TRAY_AUTORUN:
+      OnToggleAutoRun();
+      return true;
+    default:
+      return false;
+  }
+}
+
+void CKavrinDireZerudDlg::OnModeButton(int mode) {
+  settings_.SetCurrentMode(mode);
+  comm_.SetCustomMode(static_cast<uint8_t>(mode));  // the mode shown changes also without a mouse
+  RefreshModeView();
+}
+
+void CKavrinDireZerudDlg::OnCreateProfile() {
+  ButtonOf(Button::Create).SetCheckState(0);
+  // The create profile dialog runs here on the current mode's name and application path.
+}
+
+void CKavrinDireZerudDlg::OnModifyProfile() {
+  ButtonOf(Button::Modify).SetCheckState(0);
+  ButtonOf(Button::Create).SetCheckState(0);
+  // The modify profile dialog runs here on the same fields.
+}
+
+void CKavrinDireZerudDlg::OnTrayExit() {
+  DestroyWindow();
+  options_.endProcess(0);
+}
+
+void CKavrinDireZerudDlg::OnTrayShowMainPanel() {
+  // Shows the window when the mouse is the expected one, else the device warning; comes with
+  // the tray.
+}
+
+void CKavrinDireZerudDlg::OnToggleAutoRun() {
+  // Switches the start with the desktop session on or off; comes with the tray.
+}
+
+void CKavrinDireZerudDlg::OnDeviceChange(ui::WPARAM wParam, ui::LPARAM lParam) {
+  // The protocol object follows the mouse; re-reading a mouse that came back and the identity
+  // check follow here with the handling of device events.
+  comm_.OnDeviceChange(wParam, lParam);
+}
+
+void CKavrinDireZerudDlg::OnModeDpiChange() {
+  // The mode and DPI level the mouse reports on its own are taken over here.
+}
+
+void CKavrinDireZerudDlg::OnKeyStatus(ui::WPARAM state) {
+  // The pressed flags are kept; the PC-side actions of the pressed buttons run here.
+  for (int i = 0; i < 10; ++i) pressedButtons_[i] = (state >> i) & 1;
+}
+
+void CKavrinDireZerudDlg::OnAppSwitchTimer() {
+  if (!comm_.IsOpen()) return;
+  // The held scroll buttons repeat and the mode follows the foreground application here.
+}
+
+void CKavrinDireZerudDlg::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == appSwitchTimer_ && appSwitchTimer_ != 0) {
+    if (!applyRunner_.Running()) OnAppSwitchTimer();
+    return;
+  }
+  CPageDialog::timerEvent(event);
+}
+
+void CKavrinDireZerudDlg::Raise() {
+  if (isMinimized()) showNormal();
+  ui::ShowWindow(this, ui::SW_SHOWNORMAL);
+  raise();
+  activateWindow();
+  // A box or dialog of the window's that is open comes forward with it.
+  if (QWidget* popup = QApplication::activeModalWidget()) {
+    popup->raise();
+    popup->activateWindow();
+  }
+}
+
+void CKavrinDireZerudDlg::StartDrag(const QPoint& pressGlobal) {
+  CloseFunctionMenu();
+  ui::PostMessage(this, ui::WM_NCLBUTTONDOWN, ui::HTCAPTION,
+                  ui::MakeLParam(pressGlobal.x(), pressGlobal.y()));
+}
+
+void CKavrinDireZerudDlg::OnLButtonDown(ui::WPARAM, const QPoint& point) {
+  StartDrag(mapToGlobal(point));
+}
+
+void CKavrinDireZerudDlg::OnOK() { hide(); }
+
+void CKavrinDireZerudDlg::OnCancel() { hide(); }
+
+void CKavrinDireZerudDlg::HandleDeferredMessages() {
+  std::vector<DeferredMessage> messages;
+  messages.swap(deferred_);
+  for (const DeferredMessage& m : messages) ui::PostMessage(this, m.msg, m.wParam, m.lParam);
+}
+
+void CKavrinDireZerudDlg::DestroyWindow() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  SetProp(sys::FromUtf8(instanceName_), 0);
+  DeletePages();
+  // The tray icon is removed here.
+  if (appSwitchTimer_ != 0) killTimer(appSwitchTimer_);
+  appSwitchTimer_ = 0;
+  comm_.Close();
+  hide();
+}

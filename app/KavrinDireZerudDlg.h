@@ -1,0 +1,230 @@
+#pragma once
+
+#include <QImage>
+#include <QPoint>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include "app/ApplyProgressView.h"
+#include "app/DesktopProfileFileDialog.h"
+#include "device/KavrinUSBComm.h"
+#include "platform/desktop/PointerSettings.h"
+#include "platform/desktop/SingleInstance.h"
+#include "platform/hid/HidBackend.h"
+#include "platform/sys/MessageWindow.h"
+#include "platform/sys/Tick.h"
+#include "resources/INIFile.h"
+#include "settings/Apply.h"
+#include "settings/DeviceSettings.h"
+#include "settings/DeviceSync.h"
+#include "settings/MacroStore.h"
+#include "settings/WindowProperty.h"
+#include "skin/BitmapBtn.h"
+#include "skin/PageDialog.h"
+
+// Commands of the tray menu; a second instance started with "exit" sends ID_TRAY_EXIT too.
+inline constexpr uint16_t ID_TRAY_EXIT = 0x6001;
+inline constexpr uint16_t ID_TRAY_SHOWMAINPANEL = 0x6002;
+inline constexpr uint16_t ID_TRAY_AUTORUN = 0x6003;
+
+// The main window's timer for the per-application mode switch and the repeat of held scroll
+// buttons.
+inline constexpr int TIMER_APP_SWITCH = 33;
+inline constexpr int TIMER_APP_SWITCH_INTERVAL_MS = 300;
+
+// Posted by the single-instance server when a later start asks for the window (its wParam and
+// lParam are 0).
+inline constexpr uint32_t WM_INSTANCE_RAISE = 0x0700;
+
+// The start-up failure texts, as they stand.
+inline constexpr std::u16string_view kSkinFailedText = u"配置界面文件错误！";
+inline constexpr std::u16string_view kLanguageFailedText = u"配置语言文件错误！";
+
+// The one main window: borderless, shaped by its mask, without a taskbar entry. It owns the
+// protocol object, the settings model with both record areas and the memory image, the macro
+// store (which the button page will own), Apply, and its sixteen skin buttons: OK, Cancel,
+// Apply, Default, the four page tabs, the four mode buttons and the four profile commands. Its
+// initialisation (Create) is the program's start-up: defaults, the start-up device thread, the
+// skin, the language file, the device opened for this window, and shown only when the mouse
+// answers with the id the skin expects.
+//
+// The device layer posts to it as a sys::MessageWindow; a second instance reaches it through
+// the single-instance socket, which is published as the window property named after the
+// executable. Everything runs on the user-interface thread.
+class CKavrinDireZerudDlg : public CPageDialog,
+                            public sys::MessageWindow,
+                            public settings::WindowProperty {
+ public:
+  struct Options {
+    // The folder of Setup.ini, Language.xml and the images; empty: the executable's folder.
+    std::string programFolder;
+    // The HID backend of the protocol object; null: the process's default backend.
+    hid::HidBackend* backend = nullptr;
+    uint32_t replyTimeoutMs = 1000;
+    // Null: the desktop's pointer settings (desktop::CreatePointerSettings).
+    desktop::PointerSettings* pointer = nullptr;
+    // The single-instance guard that the window publishes once it is initialised; null: none.
+    desktop::SingleInstance* instance = nullptr;
+    // The window property that marks the running instance; empty: the executable's base name.
+    std::string instanceName;
+    // The millisecond tick of Apply's debounce; empty: sys::GetTickCount.
+    sys::TickSource applyTick;
+    // Ends the process with an exit code (a start-up failure box, the tray's Exit); empty: the
+    // process ends at once, without running static destructors.
+    std::function<void(int)> endProcess;
+  };
+
+  explicit CKavrinDireZerudDlg(Options options);
+  CKavrinDireZerudDlg() : CKavrinDireZerudDlg(Options()) {}
+  ~CKavrinDireZerudDlg() override;
+  CKavrinDireZerudDlg(const CKavrinDireZerudDlg&) = delete;
+  CKavrinDireZerudDlg& operator=(const CKavrinDireZerudDlg&) = delete;
+
+  // The section "MainWindow": background, shape, the three sheets, the expected product id and
+  // the sixteen buttons. False when Setup.ini or the background image is missing.
+  bool LoadSkin() override;
+
+  // Checks the current mode's button (and unchecks the other three), then gives the current
+  // mode's editing record to the pages.
+  void RefreshModeView();
+
+  // The four page tabs: show the tab's pages and check only its tab button.
+  void ShowLightPage();
+  void ShowSensitivityPage();
+  void ShowKeyDefinePage();
+  void ShowAdvancePage();
+
+  // The debounced Apply of the Apply and OK buttons.
+  void OnApply();
+
+  // Shows the window normally and brings it to the foreground.
+  void BringToFront();
+
+  // sys::MessageWindow: what the device layer and the single-instance server post here.
+  void PostMessage(uint32_t msg, sys::WPARAM wParam, sys::LPARAM lParam) override;
+  sys::LRESULT SendMessage(uint32_t msg, sys::WPARAM wParam, sys::LPARAM lParam) override;
+
+  // settings::WindowProperty: "IsMyDeivce" is kept on the window and told to the single-instance
+  // guard; the property named after the executable publishes the guard's socket (0 withdraws
+  // it). Other names are kept on the window only.
+  void SetProp(std::u16string_view name, uintptr_t value) override;
+  // The value of a property set with SetProp; 0 when it is not set.
+  uintptr_t GetProp(std::u16string_view name) const;
+
+  // The parsed "ProductID" value: hexadecimal with an optional "0x", read up to the first
+  // character that is not a digit; nothing readable gives 0, and a value beyond 32 bits gives
+  // 0xFFFFFFFF.
+  static uint32_t ParseProductId(std::u16string_view text);
+
+  settings::DeviceSettings& Settings() { return settings_; }
+  settings::MacroStore& Macros() { return macros_; }
+  device::CKavrinUSBComm& Device() { return comm_; }
+  settings::ApplyRunner& Apply() { return applyRunner_; }
+  const CINIFile& SkinFile() const { return skinFile_; }
+  const std::string& ProgramFolder() const { return programFolder_; }
+
+  // The buttons, for the Apply display and for tests.
+  enum class Button {
+    OK, Cancel, Apply, Default,
+    Light, Sensitivity, Advance, KeyDefine,
+    ConfigFile1, ConfigFile2, ConfigFile3, ConfigFile4,
+    Create, Save, Load, Modify,
+  };
+  static constexpr int kButtonCount = 16;
+  CBitmapBtn& ButtonOf(Button button) { return buttons_[static_cast<int>(button)]; }
+  CBitmapBtn& DialogButton(settings::ApplyButton button);
+
+  // Whether the start-up device thread has still to be joined.
+  bool StartupThreadPending() const { return startupThread_.joinable(); }
+  // Whether WM_DESTROY's work has been done (the tray's Exit).
+  bool Destroyed() const { return destroyed_; }
+
+ protected:
+  bool OnInitDialog() override;
+  ui::LRESULT WindowProc(uint32_t msg, ui::WPARAM wParam, ui::LPARAM lParam) override;
+  bool OnCommand(ui::WPARAM wParam, ui::LPARAM lParam) override;
+  // Escape, Enter and the window manager's close hide the window; the program goes on in the
+  // notification area.
+  void OnOK() override;
+  void OnCancel() override;
+  void OnLButtonDown(ui::WPARAM flags, const QPoint& point) override;
+  void timerEvent(QTimerEvent* event) override;
+
+ private:
+  // A message that arrived while Apply ran, handled once it has ended.
+  struct DeferredMessage {
+    uint32_t msg;
+    ui::WPARAM wParam;
+    ui::LPARAM lParam;
+  };
+
+  // Shows a start-up failure box, stops the start-up device thread and closes the device, then
+  // ends the process with exit code 0.
+  void FailStartup(std::u16string_view text);
+  void JoinStartupThread();
+
+  // Closes the button page's function menu (a later part of the program adds the page).
+  void CloseFunctionMenu();
+  // The pages: created after the buttons, given the current mode's record at every refresh,
+  // deleted with the window. A later part of the program adds them; until then the main window
+  // works without them.
+  void CreatePages();
+  void RefreshPages();
+  void DeletePages();
+  void CheckTab(Button tab);
+
+  // The press that drags the window: closes the function menu and starts the drag.
+  void StartDrag(const QPoint& pressGlobal);
+
+  void OnModeButton(int mode);
+  void OnCreateProfile();
+  void OnModifyProfile();
+  void OnTrayExit();
+  void OnTrayShowMainPanel();
+  void OnToggleAutoRun();
+  void OnDeviceChange(ui::WPARAM wParam, ui::LPARAM lParam);
+  void OnModeDpiChange();
+  void OnKeyStatus(ui::WPARAM state);
+  void OnAppSwitchTimer();
+  void Raise();
+  void HandleDeferredMessages();
+
+  // WM_DESTROY: the window property goes, the pages and the tray icon are deleted, the timer
+  // stops and the device is closed.
+  void DestroyWindow();
+
+  Options options_;
+  std::string programFolder_;
+  std::string instanceName_;
+  CINIFile skinFile_;
+  QImage background_;
+
+  settings::DeviceSettings settings_;
+  device::CKavrinUSBComm comm_;
+  settings::DeviceSync sync_;
+  settings::MacroStore macros_;
+  std::unique_ptr<desktop::PointerSettings> ownPointer_;
+  desktop::PointerSettings* pointer_;
+  ApplyProgressView applyView_;
+  settings::ApplyRunner applyRunner_;
+  DesktopProfileFileDialog fileDialog_;
+
+  CBitmapBtn buttons_[kButtonCount];
+
+  // Pressed flags of the mouse's ten buttons, from the last key-status report.
+  int pressedButtons_[10] = {};
+
+  std::thread startupThread_;
+  int appSwitchTimer_ = 0;
+  uint32_t keyStatusMsg_;
+  uint32_t modeDpiChangeMsg_;
+  std::vector<DeferredMessage> deferred_;
+  bool destroyed_ = false;
+};

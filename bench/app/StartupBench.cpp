@@ -1,0 +1,151 @@
+// The built program with the simulated mouse on an Xvfb of its own: the time from starting the
+// process to its main window shown (mapped and painted with the skin), the resident memory once
+// it idles, and the processor time it uses while idle for ten seconds.
+#include <benchmark/benchmark.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QImage>
+#include <QString>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/app/ProgramUnderX.h"
+
+namespace {
+
+using apptest::Child;
+using apptest::Clock;
+using apptest::WaitFor;
+
+// A private runtime, data and configuration folder, and the environment that uses them.
+class Session {
+ public:
+  explicit Session(const std::string& display) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kdz-bench-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) return;
+    folder_ = pattern;
+    for (const char* sub : {"runtime", "data", "config"})
+      std::filesystem::create_directory(folder_ + "/" + sub);
+    ::chmod((folder_ + "/runtime").c_str(), 0700);
+    env_ = {{"DISPLAY", display},
+            {"WAYLAND_DISPLAY", ""},
+            {"QT_QPA_PLATFORM", "xcb"},
+            {"XDG_RUNTIME_DIR", folder_ + "/runtime"},
+            {"XDG_DATA_HOME", folder_ + "/data"},
+            {"XDG_CONFIG_HOME", folder_ + "/config"},
+            {"KDZ_SIMULATED_MOUSE", "1"},
+            {"KDZ_SIMULATED_MOUSE_STATE", folder_ + "/mouse.state"}};
+  }
+  ~Session() {
+    std::error_code ec;
+    if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
+  }
+  bool Ok() const { return !folder_.empty(); }
+  Child Start(std::vector<std::string> args = {}) const {
+    return Child(KDZ_PROGRAM, args, env_, folder_ + "/program.log");
+  }
+
+ private:
+  std::string folder_;
+  std::map<std::string, std::string> env_;
+};
+
+// Waits until the program's window is on the screen with its skin painted; false after 20 s.
+bool WaitShown(apptest::XClient& x, pid_t pid, const QImage& background, int pollMs) {
+  const QPoint probe(300, 30);
+  return WaitFor(
+      [&] {
+        const Window w = x.WindowOf(pid);
+        if (w == 0) return false;
+        const QRect placed = x.Geometry(w);
+        const QImage shot = x.Capture(QRect(placed.topLeft() + probe, QSize(1, 1)));
+        return !shot.isNull() && shot.pixel(0, 0) == background.pixel(probe);
+      },
+      20000, pollMs);
+}
+
+void Stop(const Session& session, Child& program) {
+  Child exit = session.Start({"exit"});
+  exit.Wait(10000);
+  program.Wait(10000);
+}
+
+struct Fixture {
+  apptest::Xvfb server{1280, 800};
+  QImage background{QStringLiteral(KDZ_PROGRAM_DIR "/Skin/MainWindow_BackGround.png")};
+};
+
+Fixture& Shared() {
+  static Fixture* fixture = new Fixture;
+  return *fixture;
+}
+
+void BM_StartToMainWindowShown(benchmark::State& state) {
+  Fixture& f = Shared();
+  if (!f.server.Problem().empty()) return state.SkipWithError(f.server.Problem().c_str());
+  apptest::XClient x(f.server.Display());
+  for (auto _ : state) {
+    Session session(f.server.Display());
+    const auto start = Clock::now();
+    Child program = session.Start();
+    if (!WaitShown(x, program.Pid(), f.background, 2)) return state.SkipWithError("not shown");
+    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    Stop(session, program);
+  }
+}
+BENCHMARK(BM_StartToMainWindowShown)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5);
+
+// Resident memory (kB) of a process, from /proc.
+long ResidentKb(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+  std::string line;
+  while (std::getline(in, line))
+    if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+  return -1;
+}
+
+// User and system processor time of a process, in seconds.
+double CpuSeconds(pid_t pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  const size_t close = text.rfind(')');
+  if (close == std::string::npos) return -1;
+  std::istringstream fields(text.substr(close + 2));
+  std::string field;
+  // After the name: state is field 3; utime and stime are fields 14 and 15.
+  long utime = 0, stime = 0;
+  for (int i = 3; i <= 15 && fields >> field; ++i) {
+    if (i == 14) utime = std::stol(field);
+    if (i == 15) stime = std::stol(field);
+  }
+  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+void BM_Idle(benchmark::State& state) {
+  Fixture& f = Shared();
+  if (!f.server.Problem().empty()) return state.SkipWithError(f.server.Problem().c_str());
+  apptest::XClient x(f.server.Display());
+  for (auto _ : state) {
+    Session session(f.server.Display());
+    Child program = session.Start();
+    if (!WaitShown(x, program.Pid(), f.background, 20)) return state.SkipWithError("not shown");
+    std::this_thread::sleep_for(std::chrono::seconds(2));  // settled
+    const double before = CpuSeconds(program.Pid());
+    std::this_thread::sleep_for(std::chrono::seconds(10));
+    const double used = CpuSeconds(program.Pid()) - before;
+    state.counters["rss_MiB"] = static_cast<double>(ResidentKb(program.Pid())) / 1024.0;
+    state.counters["cpu_ms_in_10s"] = used * 1000.0;
+    state.counters["cpu_percent"] = used / 10.0 * 100.0;
+    Stop(session, program);
+  }
+}
+BENCHMARK(BM_Idle)->Unit(benchmark::kSecond)->Iterations(1);
+
+}  // namespace

@@ -1,0 +1,50 @@
+// The application object's start-up decisions, on Qt's offscreen platform.
+#include "app/KavrinDireZerudApp.h"
+#include "tests/app/AppFixture.h"
+
+namespace {
+
+using namespace apptest;
+
+struct SwitchCase {
+  const char* name;
+  const char* commandLine;
+  bool runs;
+  bool shown;
+};
+void PrintTo(const SwitchCase& c, std::ostream* os) { *os << c.name; }
+
+class CommandLineTest : public AppFixture, public ::testing::WithParamInterface<SwitchCase> {};
+
+TEST_P(CommandLineTest, SwitchesDecideWhetherAndHowTheWindowStarts) {
+  const SwitchCase& c = GetParam();
+  CKavrinDireZerudApp::Options options;
+  options.instance.folder = data / "run";
+  options.instanceName = "kdz-app-test";
+  options.window = WindowOptions();
+  {
+    CKavrinDireZerudApp app(options);
+    EXPECT_EQ(app.InitInstance(c.commandLine), c.runs);
+    ASSERT_EQ(app.MainWindow() != nullptr, c.runs) << "a process that quits creates no window";
+    if (c.runs) {
+      EXPECT_EQ(app.MainWindow()->isVisible(), c.shown);
+      // The window came up with the expected mouse, whatever the switch made of it.
+      EXPECT_EQ(app.MainWindow()->GetProp(u"IsMyDeivce"), 1u);
+    } else {
+      EXPECT_EQ(Commands(sim::CMD_VERSION), 0) << "no device connection either";
+    }
+    app.ExitInstance();
+  }
+  EXPECT_TRUE(exits.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Switches, CommandLineTest,
+    ::testing::Values(SwitchCase{"None", "", true, true},
+                      SwitchCase{"SilentInUpperCase", "/S", true, false},
+                      SwitchCase{"SilentInsideAPath", "--config /home/x/saved", true, false},
+                      SwitchCase{"ExitInsideAWordWithNothingToStop", "--EXITNOW", false, false},
+                      SwitchCase{"ExitWinsOverSilent", "/s exit", false, false}),
+    [](const ::testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
+
+}  // namespace

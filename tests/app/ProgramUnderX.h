@@ -1,0 +1,230 @@
+#pragma once
+
+// The built program on an X server of its own: an Xvfb started for the purpose, the program
+// started with an environment of the caller's choosing, and an X client that finds its window,
+// captures it and clicks into it (XTest). Shared by the end-to-end tests and the start-up
+// benchmark.
+#include <QImage>
+#include <QPoint>
+#include <QRect>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/platform/desktop/XvfbServer.h"
+
+// After Qt's headers: Xlib defines macros (None, Bool, Status) that Qt's own names would meet.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+
+extern char** environ;
+
+namespace apptest {
+
+using Clock = std::chrono::steady_clock;
+
+// Waits for `done` to hold, looking every `pollMs`; false when `timeoutMs` passed first.
+template <typename Done>
+bool WaitFor(Done done, int timeoutMs, int pollMs = 20) {
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    if (done()) return true;
+    if (Clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(pollMs));
+  }
+}
+
+// A child process; it is killed when the object goes and it still runs.
+class Child {
+ public:
+  Child() = default;
+  // Starts `exe` with `args`, the caller's environment changed by `env` (an empty value
+  // removes the variable); output goes to `logPath` (appended).
+  Child(const std::string& exe, const std::vector<std::string>& args,
+        const std::map<std::string, std::string>& env, const std::string& logPath) {
+    std::vector<std::string> envText;
+    for (char** e = environ; *e; ++e) {
+      const std::string entry = *e;
+      const std::string key = entry.substr(0, entry.find('='));
+      if (env.count(key) == 0) envText.push_back(entry);
+    }
+    for (const auto& [key, value] : env)
+      if (!value.empty()) envText.push_back(key + "=" + value);
+    std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& e : envText) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+      const int log = ::open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0600);
+      if (log >= 0) {
+        ::dup2(log, 1);
+        ::dup2(log, 2);
+      }
+      ::execve(exe.c_str(), argv.data(), envp.data());
+      ::_exit(127);
+    }
+  }
+  ~Child() {
+    if (pid_ > 0 && !exited_) {
+      ::kill(pid_, SIGKILL);
+      ::waitpid(pid_, nullptr, 0);
+    }
+  }
+  Child(Child&& other) noexcept { *this = std::move(other); }
+  Child& operator=(Child&& other) noexcept {
+    std::swap(pid_, other.pid_);
+    std::swap(exited_, other.exited_);
+    std::swap(status_, other.status_);
+    return *this;
+  }
+
+  pid_t Pid() const { return pid_; }
+  // The exit code once the process ended within `timeoutMs` (-signal when a signal ended it).
+  std::optional<int> Wait(int timeoutMs) {
+    if (pid_ <= 0) return std::nullopt;
+    if (!exited_) {
+      WaitFor(
+          [&] {
+            if (::waitpid(pid_, &status_, WNOHANG) == pid_) exited_ = true;
+            return exited_;
+          },
+          timeoutMs);
+    }
+    if (!exited_) return std::nullopt;
+    return WIFEXITED(status_) ? WEXITSTATUS(status_) : -WTERMSIG(status_);
+  }
+  bool Running() { return pid_ > 0 && !Wait(0).has_value(); }
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+  int status_ = 0;
+};
+
+// An Xvfb on a display number it picks itself, with a white root window.
+class Xvfb : public testutil::XvfbServer {
+ public:
+  Xvfb(int width, int height)
+      : XvfbServer(std::to_string(width) + "x" + std::to_string(height) + "x24", {"-wr"}) {}
+};
+
+// An Xlib client of the server.
+class XClient {
+ public:
+  explicit XClient(const std::string& display) : d_(XOpenDisplay(display.c_str())) {}
+  ~XClient() {
+    if (d_) XCloseDisplay(d_);
+  }
+  XClient(const XClient&) = delete;
+  XClient& operator=(const XClient&) = delete;
+
+  bool Connected() const { return d_ != nullptr; }
+
+  // The largest viewable top-level window of process `pid` (by _NET_WM_PID), or 0.
+  Window WindowOf(pid_t pid) {
+    Window rootReturn, parent;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d_, Root(), &rootReturn, &parent, &children, &count)) return 0;
+    Window best = 0;
+    long bestArea = 0;
+    const Atom pidAtom = XInternAtom(d_, "_NET_WM_PID", False);
+    for (unsigned i = 0; i < count; ++i) {
+      XWindowAttributes a;
+      if (!XGetWindowAttributes(d_, children[i], &a) || a.map_state != IsViewable) continue;
+      Atom type;
+      int format;
+      unsigned long items, after;
+      unsigned char* data = nullptr;
+      if (XGetWindowProperty(d_, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
+                             &items, &after, &data) == Success &&
+          data && items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid &&
+          long(a.width) * a.height > bestArea) {
+        best = children[i];
+        bestArea = long(a.width) * a.height;
+      }
+      if (data) XFree(data);
+    }
+    if (children) XFree(children);
+    return best;
+  }
+
+  // The window's rectangle on the screen.
+  QRect Geometry(Window w) {
+    XWindowAttributes a;
+    if (!XGetWindowAttributes(d_, w, &a)) return QRect();
+    int x = 0, y = 0;
+    Window child;
+    XTranslateCoordinates(d_, w, Root(), 0, 0, &x, &y, &child);
+    return QRect(x, y, a.width, a.height);
+  }
+
+  // What the screen shows in `area`.
+  QImage Capture(const QRect& area) {
+    XImage* image = XGetImage(d_, Root(), area.x(), area.y(), unsigned(area.width()),
+                              unsigned(area.height()), AllPlanes, ZPixmap);
+    if (!image) return QImage();
+    QImage out(area.size(), QImage::Format_RGB32);
+    for (int y = 0; y < area.height(); ++y)
+      for (int x = 0; x < area.width(); ++x)
+        out.setPixel(x, y, static_cast<QRgb>(XGetPixel(image, x, y)) | 0xFF000000u);
+    XDestroyImage(image);
+    return out;
+  }
+
+  // A left click at a screen point, through XTest.
+  void Click(const QPoint& at) {
+    XTestFakeMotionEvent(d_, -1, at.x(), at.y(), 0);
+    XTestFakeButtonEvent(d_, 1, True, 0);
+    XTestFakeButtonEvent(d_, 1, False, 20);
+    XSync(d_, False);
+  }
+
+  // The EWMH window types of a window (atom names).
+  std::vector<std::string> WindowTypes(Window w) {
+    std::vector<std::string> out;
+    Atom type;
+    int format;
+    unsigned long items, after;
+    unsigned char* data = nullptr;
+    const Atom property = XInternAtom(d_, "_NET_WM_WINDOW_TYPE", False);
+    if (XGetWindowProperty(d_, w, property, 0, 64, False, XA_ATOM, &type, &format, &items, &after,
+                           &data) == Success && data) {
+      const auto* atoms = reinterpret_cast<const Atom*>(data);
+      for (unsigned long i = 0; i < items; ++i) {
+        char* name = XGetAtomName(d_, atoms[i]);
+        if (name) {
+          out.push_back(name);
+          XFree(name);
+        }
+      }
+    }
+    if (data) XFree(data);
+    return out;
+  }
+
+ private:
+  Window Root() const { return DefaultRootWindow(d_); }
+  ::Display* d_;
+};
+
+}  // namespace apptest

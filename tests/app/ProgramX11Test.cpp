@@ -1,0 +1,138 @@
+// The built program with the simulated mouse on an X server of the test's own: it starts, shows
+// its shaped main window (captured under the build folder), a click on Apply reaches the
+// simulated mouse's state file, and a second start with "exit" ends it with exit code 0.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QString>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "resources/INIFile.h"
+#include "tests/app/ProgramUnderX.h"
+
+namespace {
+
+using apptest::Child;
+using apptest::WaitFor;
+
+constexpr size_t kStateFileSize = 1557;
+constexpr size_t kConfigBlockOffset = 12 + 5 * 256;  // flash block 5 in the state file
+
+std::vector<unsigned char> ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class ProgramTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (server_.Missing()) GTEST_SKIP() << server_.Problem();
+    ASSERT_TRUE(server_.Problem().empty()) << server_.Problem();
+    std::string pattern = (std::filesystem::temp_directory_path() / "kdz-program-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    folder_ = pattern;
+    for (const char* sub : {"runtime", "data", "config"})
+      std::filesystem::create_directory(folder_ + "/" + sub);
+    ::chmod((folder_ + "/runtime").c_str(), 0700);
+    env_ = {
+        {"DISPLAY", server_.Display()},
+        {"WAYLAND_DISPLAY", ""},
+        {"QT_QPA_PLATFORM", "xcb"},
+        {"XDG_RUNTIME_DIR", folder_ + "/runtime"},
+        {"XDG_DATA_HOME", folder_ + "/data"},
+        {"XDG_CONFIG_HOME", folder_ + "/config"},
+        {"KDZ_SIMULATED_MOUSE", "1"},
+        {"KDZ_SIMULATED_MOUSE_STATE", StatePath()},
+    };
+  }
+  void TearDown() override {
+    std::error_code ec;
+    if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
+  }
+
+  std::string StatePath() const { return folder_ + "/mouse.state"; }
+  Child Start(std::vector<std::string> args = {}) {
+    return Child(KDZ_PROGRAM, args, env_, folder_ + "/program.log");
+  }
+  std::string Log() const {
+    std::ifstream in(folder_ + "/program.log");
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  }
+
+  apptest::Xvfb server_{1280, 800};
+  std::string folder_;
+  std::map<std::string, std::string> env_;
+};
+
+TEST_F(ProgramTest, ShowsTheMainWindowAppliesAndEndsOnALaterExit) {
+  apptest::XClient x(server_.Display());
+  ASSERT_TRUE(x.Connected());
+  Child program = Start();
+
+  Window window = 0;
+  ASSERT_TRUE(WaitFor([&] { return (window = x.WindowOf(program.Pid())) != 0; }, 20000))
+      << "no main window; log:\n" << Log();
+  const QRect placed = x.Geometry(window);
+  EXPECT_EQ(placed.size(), QSize(860, 560));
+  // A tool window: taskbars leave it out.
+  const std::vector<std::string> types = x.WindowTypes(window);
+  ASSERT_FALSE(types.empty());
+  EXPECT_EQ(types.front(), "_NET_WM_WINDOW_TYPE_UTILITY");
+
+  // The screen shows the skin's background once the window has painted.
+  const QString programDir = QStringLiteral(KDZ_PROGRAM_DIR);
+  const QImage background(programDir + QStringLiteral("/Skin/MainWindow_BackGround.png"));
+  ASSERT_FALSE(background.isNull());
+  const QPoint probe(300, 30);  // in the header, inside the shape
+  QImage shot;
+  WaitFor(
+      [&] {
+        shot = x.Capture(placed);
+        return shot.pixel(probe) == background.pixel(probe);
+      },
+      5000);
+  QDir().mkpath(QStringLiteral(KDZ_SCREEN_DIR));
+  const QString shotPath = QStringLiteral(KDZ_SCREEN_DIR "/MainWindow.png");
+  EXPECT_TRUE(shot.save(shotPath));
+  EXPECT_EQ(shot.pixel(probe), background.pixel(probe)) << "see " << shotPath.toStdString();
+  EXPECT_EQ(shot.pixel(0, 0), qRgb(255, 255, 255)) << "the cut corner shows the root window";
+  EXPECT_EQ(shot.pixel(430, 280), background.pixel(430, 280));
+
+  // Apply: the simulated mouse keeps what it was given in its state file.
+  EXPECT_FALSE(std::filesystem::exists(StatePath())) << "nothing written before Apply";
+  CINIFile skin;
+  ASSERT_EQ(skin.SetFile((programDir + QStringLiteral("/Setup.ini")).toStdU16String()), 1);
+  int32_t apply[4] = {};
+  ASSERT_EQ(skin.GetInts(u"MainWindow", u"KeyApplyRect", apply, 4), 4);
+  x.Click(placed.topLeft() + QPoint(apply[0] + apply[2] / 2, apply[1] + apply[3] / 2));
+  std::vector<unsigned char> state;
+  EXPECT_TRUE(WaitFor(
+      [&] {
+        state = ReadAll(StatePath());
+        if (state.size() != kStateFileSize) return false;
+        for (size_t i = 0; i < 256; ++i)
+          if (state[kConfigBlockOffset + i] != 0xFF) return true;
+        return false;
+      },
+      10000))
+      << "the state file holds no written configuration block; log:\n"
+      << Log();
+
+  // A later start with "exit": it quits at once, and so does the running instance.
+  Child second = Start({"exit"});
+  EXPECT_EQ(second.Wait(10000), std::optional<int>(0));
+  EXPECT_EQ(program.Wait(10000), std::optional<int>(0)) << Log();
+}
+
+TEST_F(ProgramTest, ExitWithNothingRunningEndsAtOnceWithoutAWindow) {
+  Child program = Start({"EXIT"});
+  EXPECT_EQ(program.Wait(10000), std::optional<int>(0));
+  EXPECT_FALSE(std::filesystem::exists(folder_ + "/runtime/KavrinDireZerud/KavrinDireZerud.socket"));
+}
+
+}  // namespace
