@@ -16,6 +16,7 @@
 #include "bench/settings/LatencyBackend.h"
 #include "platform/desktop/FakePointerSettings.h"
 #include "platform/sys/DataFolder.h"
+#include "tests/platform/sys/FileTestUtil.h"
 #include "platform/ui/MessageBox.h"
 #include "settings/ApplyProgressPacer.h"
 
@@ -32,22 +33,7 @@ QApplication& Application() {
   return *app;
 }
 
-class TempDataFolder {
- public:
-  TempDataFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kdz-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    sys::SetDataFolderOverride(path_);
-  }
-  ~TempDataFolder() {
-    sys::SetDataFolderOverride({});
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-
- private:
-  std::string path_;
-};
+using testutil::TempDataFolder;  // the default files go to a folder of the run's own
 
 // Two sets of records that differ in every mode's device bytes, so that each Apply rewrites the
 // configuration block and sends new levels and rates.

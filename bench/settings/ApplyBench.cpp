@@ -18,6 +18,7 @@
 #include "device/KavrinUSBComm.h"
 #include "platform/desktop/FakePointerSettings.h"
 #include "platform/sys/DataFolder.h"
+#include "tests/platform/sys/FileTestUtil.h"
 #include "settings/Apply.h"
 #include "settings/FunctionCodes.h"
 #include "sim/SimulatedHidBackend.h"
@@ -41,23 +42,7 @@ class QuietView : public ApplyView {
   int messages = 0;
 };
 
-// A data folder of the benchmark's own for the default files.
-class TempDataFolder {
- public:
-  TempDataFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kdz-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) != nullptr) path_ = pattern;
-    sys::SetDataFolderOverride(path_);
-  }
-  ~TempDataFolder() {
-    sys::SetDataFolderOverride({});
-    std::error_code ec;
-    if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-  }
-
- private:
-  std::string path_;
-};
+using testutil::TempDataFolder;  // the default files go to a folder of the run's own
 
 // Two sets of records that differ in every mode's device bytes and in a macro of mode 4, so
 // that each Apply rewrites the macro block and the configuration block.
