@@ -21,7 +21,6 @@ enum GlobalTag : uint8_t { kTagUsagePage = 0, kTagLogicalMin = 1, kTagLogicalMax
 enum LocalTag : uint8_t { kTagUsage = 0, kTagUsageMin = 1, kTagUsageMax = 2 };
 
 constexpr uint8_t kLongItemPrefix = 0xFE;
-constexpr uint32_t kFlagConstant = 0x01;
 constexpr uint32_t kFlagVariable = 0x02;
 constexpr uint32_t kFlagRelative = 0x04;
 constexpr uint32_t kFlagNullState = 0x40;
