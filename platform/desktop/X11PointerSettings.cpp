@@ -94,6 +94,23 @@ void MouseSettingsFromCore(const CorePointerControl& control, int& speed, bool& 
   speed = Clamp(static_cast<int>(std::lround(s)), kMinMouseSpeed, kMaxMouseSpeed);
 }
 
+namespace {
+
+// Sets the core pointer control to the given speed and/or acceleration, keeping what is not
+// given as the control now stands for it.
+void ChangeCorePointer(Display* display, std::optional<int> speed, std::optional<bool> accelerate) {
+  CorePointerControl c;
+  XGetPointerControl(display, &c.numerator, &c.denominator, &c.threshold);
+  int currentSpeed;
+  bool currentAccelerate;
+  MouseSettingsFromCore(c, currentSpeed, currentAccelerate);
+  const CorePointerControl next = CorePointerControlFor(speed.value_or(currentSpeed),
+                                                        accelerate.value_or(currentAccelerate));
+  XChangePointerControl(display, True, True, next.numerator, next.denominator, next.threshold);
+}
+
+}  // namespace
+
 struct X11PointerSettings::Connection {
   ~Connection() {
     if (display != nullptr) XCloseDisplay(display);
@@ -243,16 +260,7 @@ bool X11PointerSettings::SetMouseSpeed(int speed) {
     XIChangeProperty(x_->display, d.id, x_->accelSpeed, x_->floatType, 32, XIPropModeReplace,
                      reinterpret_cast<unsigned char*>(&bits), 1);
   }
-  if (!any) {
-    CorePointerControl c;
-    XGetPointerControl(x_->display, &c.numerator, &c.denominator, &c.threshold);
-    int current;
-    bool accelerate;
-    MouseSettingsFromCore(c, current, accelerate);
-    const CorePointerControl next = CorePointerControlFor(speed, accelerate);
-    XChangePointerControl(x_->display, True, True, next.numerator, next.denominator,
-                          next.threshold);
-  }
+  if (!any) ChangeCorePointer(x_->display, speed, std::nullopt);
   return trap.Ok();
 }
 
@@ -307,14 +315,7 @@ bool X11PointerSettings::SetMouseAcceleration(const MouseAcceleration& value) {
     }
     return trap.Ok();
   }
-  CorePointerControl c;
-  XGetPointerControl(x_->display, &c.numerator, &c.denominator, &c.threshold);
-  int speed;
-  bool current;
-  MouseSettingsFromCore(c, speed, current);
-  const CorePointerControl next = CorePointerControlFor(speed, accelerate);
-  XChangePointerControl(x_->display, True, True, next.numerator, next.denominator,
-                        next.threshold);
+  ChangeCorePointer(x_->display, std::nullopt, accelerate);
   return trap.Ok();
 }
 
