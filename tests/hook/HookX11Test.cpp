@@ -172,16 +172,33 @@ TEST_F(HookX11Test, NothingWhileOffOrAfterRemovehook) {
 }
 
 TEST_F(HookX11Test, HeldKeyGivesOnePressAndOneRelease) {
-  // The server repeats a held key every 10 ms after 20 ms.
-  XkbSetAutoRepeatRate(keys_->display(), XkbUseCoreKbd, 20, 10);
-  XAutoRepeatOn(keys_->display());
-  XSync(keys_->display(), False);
+  // The server repeats a held key every 10 ms after 20 ms; a focused window of the test's own
+  // sees the repeats, so the key was held long enough.
+  Display* x = keys_->display();
+  XkbSetAutoRepeatRate(x, XkbUseCoreKbd, 20, 10);
+  XAutoRepeatOn(x);
+  const Window window = XCreateSimpleWindow(x, DefaultRootWindow(x), 0, 0, 50, 50, 0, 0, 0);
+  XSelectInput(x, window, KeyPressMask);
+  XMapWindow(x, window);
+  XSync(x, False);
+  XSetInputFocus(x, window, RevertToNone, CurrentTime);
+  XSync(x, False);
+
   hook_.SetHookStatus(1);
   keys_->Press(kKeyA);
   WaitFor(1);
   std::this_thread::sleep_for(std::chrono::milliseconds(150));  // held down
   keys_->Release(kKeyA);
   const std::vector<Report> all = UpToMarker();
+
+  int presses = 0;
+  XEvent event;
+  while (XCheckTypedWindowEvent(x, window, KeyPress, &event))
+    if (event.xkey.keycode == kKeyA) ++presses;
+  EXPECT_GT(presses, 2) << "the server did not repeat the key";
+  XDestroyWindow(x, window);
+  XSync(x, False);
+
   ASSERT_GE(all.size(), 4u);
   // Presses, all alike, then one release, then the marker.
   for (size_t i = 0; i + 3 < all.size(); ++i) EXPECT_EQ(all[i], Down('A')) << i;
