@@ -259,6 +259,19 @@ TEST_F(AutostartFile, AFileWhereTheFolderShouldBeLeavesEverythingUnchanged) {
   EXPECT_EQ(ReadText(temp_ / "config/autostart"), "not a folder");
 }
 
+TEST_F(AutostartFile, TheProgramsEntryStartsTheRunningExecutable) {
+  testutil::ScopedEnv config("XDG_CONFIG_HOME", (temp_ / "config").c_str());
+  const std::unique_ptr<Autostart> autostart = CreateAutostart();
+  EXPECT_FALSE(autostart->IsEnabled());
+  ASSERT_TRUE(autostart->SetEnabled(true));
+  EXPECT_TRUE(autostart->IsEnabled());
+  const std::optional<std::vector<std::string>> args =
+      ParseExec(KeyValue(ReadText(EntryPath()), "Exec").value_or(""));
+  ASSERT_TRUE(args.has_value());
+  EXPECT_EQ(*args, (std::vector<std::string>{
+                       std::filesystem::read_symlink("/proc/self/exe").string(), "/s"}));
+}
+
 TEST(AutostartPath, FollowsTheConfigurationFolder) {
   testutil::ScopedEnv config("XDG_CONFIG_HOME", "/tmp/kdz-config");
   EXPECT_EQ(AutostartEntryPath(), "/tmp/kdz-config/autostart/Kavrin-DireZerud.desktop");
