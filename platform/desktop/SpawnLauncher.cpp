@@ -78,7 +78,8 @@ class SpawnFileActions {
 
 }  // namespace
 
-pid_t SpawnDetached(const std::vector<std::string>& argv) {
+pid_t SpawnDetached(const std::vector<std::string>& argv, int* error) {
+  if (error) *error = EINVAL;
   if (argv.empty() || argv[0].empty()) return -1;
   std::vector<char*> args;
   args.reserve(argv.size() + 1);
@@ -87,7 +88,10 @@ pid_t SpawnDetached(const std::vector<std::string>& argv) {
 
   const SpawnAttributes attributes;
   const SpawnFileActions actions;
-  if (!attributes.Ok() || !actions.Ok()) return -1;
+  if (!attributes.Ok() || !actions.Ok()) {
+    if (error) *error = ENOMEM;
+    return -1;
+  }
   pid_t pid = -1;
   // A name without '/' is looked up in $PATH; a path is taken as it stands.
   const bool search = argv[0].find('/') == std::string::npos;
@@ -95,6 +99,7 @@ pid_t SpawnDetached(const std::vector<std::string>& argv) {
                                        environ)
                         : posix_spawn(&pid, args[0], actions.Get(), attributes.Get(), args.data(),
                                       environ);
+  if (error) *error = rc;
   if (rc != 0) return -1;
   // The started program may run for longer than this one: a thread of its own waits for it, so
   // that it never stays a zombie while this program runs; when this program ends first, the
@@ -119,8 +124,12 @@ std::vector<std::string> SpawnLauncher::CommandFor(const std::string& path) cons
 }
 
 bool SpawnLauncher::Open(std::u16string_view path) {
-  const std::vector<std::string> command = CommandFor(sys::ToUtf8(path));
-  return !command.empty() && SpawnDetached(command) > 0;
+  const std::string file = sys::ToUtf8(path);
+  const std::vector<std::string> command = CommandFor(file);
+  if (command.empty()) return false;
+  int error = 0;
+  if (SpawnDetached(command, &error) > 0) return true;
+  return command.size() == 1 && error == ENOEXEC && SpawnDetached({opener_, file}) > 0;
 }
 
 std::unique_ptr<ProgramLauncher> CreateProgramLauncher() {
