@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -248,6 +249,15 @@ TEST_F(AutostartFile, APathNoEntryCanHoldLeavesTheStartOffSilently) {
     EXPECT_FALSE(autostart.IsEnabled());
     EXPECT_FALSE(std::filesystem::exists(EntryPath()));
   }
+}
+
+TEST_F(AutostartFile, SomethingOtherThanAFileAtTheEntryReadsOffAndIsNotWaitedFor) {
+  std::filesystem::create_directories(temp_ / "config/autostart");
+  ASSERT_EQ(::mkfifo(EntryPath().c_str(), 0600), 0);  // no writer: a plain read would block
+  EXPECT_FALSE(XdgAutostart(EntryPath(), "/opt/kdz/KavrinDireZerud").IsEnabled());
+  std::filesystem::remove(EntryPath());
+  std::filesystem::create_directory(EntryPath());
+  EXPECT_FALSE(XdgAutostart(EntryPath(), "/opt/kdz/KavrinDireZerud").IsEnabled());
 }
 
 TEST_F(AutostartFile, AFileWhereTheFolderShouldBeLeavesEverythingUnchanged) {
