@@ -30,7 +30,8 @@ class SpawnLauncher : public ProgramLauncher {
   bool Open(std::u16string_view path) override;
 
   // The command Open runs for a path (as UTF-8): {path} for an executable regular file,
-  // {opener, path} for any other regular file that opens for reading, nothing otherwise. An
+  // {opener, path} for any other regular file that opens for reading, nothing otherwise; a
+  // relative path is given as "./path". An
   // executable file that the system cannot run (a document with the execute bit, as every file
   // on some mounted Windows disks has it) goes to the opener after all.
   std::vector<std::string> CommandFor(const std::string& path) const;

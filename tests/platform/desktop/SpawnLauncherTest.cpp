@@ -62,6 +62,13 @@ TEST(SpawnLauncher, StartsOnlyRegularFilesThatOpenForReading) {
       {"executable", program, {program}},
       {"document", document, {"opener", document}},
   };
+  // A relative path is anchored, so that it is neither looked up in $PATH nor an option.
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(temp.path());
+  temp.Write("-v.txt", "text");
+  EXPECT_EQ(launcher.CommandFor("tool"), std::vector<std::string>{"./tool"});
+  EXPECT_EQ(launcher.CommandFor("-v.txt"), (std::vector<std::string>{"opener", "./-v.txt"}));
+  std::filesystem::current_path(before);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(launcher.CommandFor(c.path), c.command);
