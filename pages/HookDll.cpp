@@ -3,11 +3,11 @@
 #include <dlfcn.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <mutex>
 #include <set>
 #include <utility>
 
+#include "platform/desktop/WaylandSession.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/WindowMessage.h"
 
@@ -85,8 +85,7 @@ int HookDll::Free() {
 
 int HookDll::installhook(QObject* window) {
   if (installhook_ == nullptr) return 0;
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if (wayland != nullptr && *wayland != '\0')
+  if (desktop::IsWaylandSession())
     SayOnce("Under Wayland the keyboard hook sees keys only while an X11 or XWayland window "
             "has the focus.");
   const HookWindow target{PostToWindow, window};
