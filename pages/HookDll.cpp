@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <mutex>
 #include <set>
-#include <utility>
 
 #include "platform/desktop/WaylandSession.h"
 #include "platform/sys/ProgramFolder.h"
@@ -37,7 +36,7 @@ void PostToWindow(void* window, uint32_t msg, uintptr_t wParam, intptr_t lParam)
 
 HookDll::HookDll() : HookDll(sys::ProgramFolder()) {}
 
-HookDll::HookDll(std::string folder) : path_(sys::JoinPath(folder, kLibraryName)) {
+HookDll::HookDll(const std::string& folder) : path_(sys::JoinPath(folder, kLibraryName)) {
   if (folder.empty()) path_.clear();
   Load();
 }
