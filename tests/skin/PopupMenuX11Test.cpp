@@ -291,6 +291,7 @@ TEST_F(X11Test, MacroMenu) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(events->Window()));
   EXPECT_EQ(events->Window()->geometry().topLeft(), o + QPoint(93 + 68, 51 + 17));
   input.Move(o + QPoint(93 + 68 + 30, 51 + 17 + 8));
+  input.Move(o + QPoint(93 + 68 + 32, 51 + 17 + 9));
   EXPECT_TRUE(Shown(buttons->Window()));
   QTest::qWait(300);
   EXPECT_NE(top->Window(), nullptr) << "the menus stay open while they open";
