@@ -385,7 +385,7 @@ void CListBoxEx::CancelEdit() {
   if (!editor_) return;
   const int index = editingIndex_;
   QLineEdit* editor = ReleaseEditor();
-  SetCurSel(index);
+  if (index < count()) SetCurSel(index);
   editor->deleteLater();
   viewport()->update();
 }
