@@ -83,7 +83,7 @@ TEST(SimulatedBackendInstall, InstallsOneProcessWideBackendThatKeepsItsState) {
   const std::string line = "mode 1 6 0\n";
   ASSERT_EQ(::write(pipe, line.data(), line.size()), static_cast<ssize_t>(line.size()));
   ::close(pipe);
-  for (int i = 0; i < 1000 && installed->Mouse().CurrentMode() != 1; ++i) ::usleep(5000);
+  for (int i = 0; i < 4000 && installed->Mouse().CurrentMode() != 1; ++i) ::usleep(5000);
   EXPECT_EQ(installed->Mouse().CurrentMode(), 1);
   EXPECT_EQ(installed->Mouse().DpiLevel(1), 6);
   // The state file outlives the test's folder; later changes only fail to save.
