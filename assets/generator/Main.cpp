@@ -6,7 +6,10 @@
 
 #include <cstdio>
 
+#include "LightSettingPage.h"
 #include "MainWindow.h"
+#include "MousePicturePage.h"
+#include "SensitivityPage.h"
 #include "SkinWriter.h"
 #include "SmallDialogs.h"
 
@@ -17,6 +20,9 @@ const SectionWriter kSections[] = {
     WriteMainWindow,
     WriteWarningDialogs,
     WriteProgressDialog,
+    WriteMousePicturePage,
+    WriteLightSettingPage,
+    WriteSensitivitySettingPage,
 };
 }  // namespace
 
