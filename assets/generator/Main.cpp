@@ -6,8 +6,11 @@
 
 #include <cstdio>
 
+#include "LightSettingPage.h"
 #include "MainWindow.h"
 #include "PopupMenus.h"
+#include "MousePicturePage.h"
+#include "SensitivityPage.h"
 #include "SkinWriter.h"
 #include "SmallDialogs.h"
 
@@ -20,6 +23,9 @@ const SectionWriter kSections[] = {
     WriteProgressDialog,
     WritePopupMenuSheets,
     WriteEventIcons,
+    WriteMousePicturePage,
+    WriteLightSettingPage,
+    WriteSensitivitySettingPage,
 };
 }  // namespace
 
