@@ -8,8 +8,8 @@
 
 #include "LightSettingPage.h"
 #include "MainWindow.h"
-#include "PopupMenus.h"
 #include "MousePicturePage.h"
+#include "PopupMenus.h"
 #include "SensitivityPage.h"
 #include "SkinWriter.h"
 #include "SmallDialogs.h"
