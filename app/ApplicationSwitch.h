@@ -1,6 +1,5 @@
 #pragma once
 
-#include <string>
 #include <string_view>
 
 #include "settings/Records.h"
@@ -8,10 +7,6 @@
 // The choice of the mode that the application in the foreground asks for: plain functions over
 // the mode records, so that the main window's timer only looks the application up and acts.
 namespace app {
-
-// `text` lower-cased one UTF-16 unit at a time (Unicode-aware for every unit that is a
-// character of its own; surrogates stay as they are).
-std::u16string LowerCaseUnits(std::u16string_view text);
 
 // The first of the four modes whose application path (at most 260 units of the field),
 // lower-cased, is longer than 3 units and occurs anywhere in `processPath`, lower-cased; -1 when
