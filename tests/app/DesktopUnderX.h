@@ -33,7 +33,11 @@ inline std::string ReadText(const std::string& path) {
 // the active window and XTest input.
 class Desk {
  public:
-  explicit Desk(const std::string& display) : d_(XOpenDisplay(display.c_str())) {}
+  explicit Desk(const std::string& display) : d_(XOpenDisplay(display.c_str())) {
+    // Windows come and go while the tree is walked: a window gone meanwhile is skipped, not
+    // fatal.
+    XSetErrorHandler([](::Display*, XErrorEvent*) { return 0; });
+  }
   ~Desk() {
     if (d_) XCloseDisplay(d_);
   }
