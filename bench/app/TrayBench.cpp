@@ -14,6 +14,7 @@
 #include "settings/FactoryDefaults.h"
 #include "settings/FunctionCodes.h"
 #include "settings/Records.h"
+#include "bench/app/ProcessTimes.h"
 #include "tests/app/DesktopUnderX.h"
 
 namespace {
@@ -25,22 +26,6 @@ using apptest::DesktopSession;
 using apptest::WaitFor;
 
 const QRgb kStrip = qRgb(0xDB, 0xD8, 0xD1);
-
-// User and system processor time of a process, in seconds.
-double CpuSeconds(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const size_t close = text.rfind(')');
-  if (close == std::string::npos) return -1;
-  std::istringstream fields(text.substr(close + 2));
-  std::string field;
-  long utime = 0, stime = 0;  // fields 14 and 15, counting the state as field 3
-  for (int i = 3; i <= 15 && fields >> field; ++i) {
-    if (i == 14) utime = std::stol(field);
-    if (i == 15) stime = std::stol(field);
-  }
-  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
 
 // Every mode scrolls right by one step on button 6.
 void WriteScrollDefaults(const DesktopSession& session) {
@@ -103,9 +88,9 @@ void BM_IdleInTray(benchmark::State& state) {
     InTray tray(Server().Display());
     if (!tray.problem.empty()) return state.SkipWithError(tray.problem.c_str());
     std::this_thread::sleep_for(std::chrono::seconds(2));  // settled
-    const double before = CpuSeconds(tray.program.Pid());
+    const double before = benchutil::CpuSeconds(tray.program.Pid());
     std::this_thread::sleep_for(std::chrono::seconds(10));
-    const double used = CpuSeconds(tray.program.Pid()) - before;
+    const double used = benchutil::CpuSeconds(tray.program.Pid()) - before;
     state.counters["cpu_ms_in_10s"] = used * 1000.0;
     state.counters["cpu_percent"] = used / 10.0 * 100.0;
   }
