@@ -9,7 +9,6 @@
 
 #include <fstream>
 #include <memory>
-#include <sstream>
 
 #include "settings/FactoryDefaults.h"
 #include "settings/FunctionCodes.h"
