@@ -92,7 +92,22 @@ void BM_TickWithX11Lookup(benchmark::State& state) {
   XSync(d, False);
   std::unique_ptr<desktop::ForegroundApplication> foreground =
       desktop::CreateForegroundApplication();
-  apptest::WaitFor([&] { return foreground->ForegroundProcessId() == pid; }, 5000);
+  // Asked for as a pager does, until the window manager has taken the window on.
+  apptest::WaitFor(
+      [&] {
+        if (foreground->ForegroundProcessId() == pid) return true;
+        XEvent e{};
+        e.xclient.type = ClientMessage;
+        e.xclient.window = w;
+        e.xclient.message_type = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
+        e.xclient.format = 32;
+        e.xclient.data.l[0] = 2;
+        XSendEvent(d, DefaultRootWindow(d), False,
+                   SubstructureRedirectMask | SubstructureNotifyMask, &e);
+        XSync(d, False);
+        return false;
+      },
+      5000, 100);
   if (foreground->ForegroundProcessId() != pid) {
     XCloseDisplay(d);
     return state.SkipWithError("the window did not become active");
