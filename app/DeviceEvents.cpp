@@ -56,7 +56,8 @@ void DeviceEvents::OnAppSwitchTimer() {
 
   const int mode = app::MatchApplicationMode(applied, foreground_.ForegroundImagePath());
   if (mode < 0 || mode == settings_.CurrentMode()) return;
+  // The program's mode changes even when the mouse does not take the command.
   settings_.SetCurrentMode(mode);
-  comm_.SetCustomMode(static_cast<uint8_t>(mode));  // the program's mode changes even when this fails
+  comm_.SetCustomMode(static_cast<uint8_t>(mode));
   window_.refreshModeView();
 }
