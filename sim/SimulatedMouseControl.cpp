@@ -187,10 +187,12 @@ void SimulatedMouseControl::ReadLoop(int fd) {
     if (n == 0) {
       // The last writer closed its end: its last line counts even without a line end. A pipe
       // read to its end keeps reporting the hang-up, so it is opened afresh, which waits for
-      // the next writer without reporting anything.
+      // the next writer without reporting anything. The new end is opened before the old one
+      // is closed, so that the pipe never lacks a reader and a next writer loses nothing.
       if (!line.empty() || overlong) endLine();
+      const int next = OpenPipe(path_);
       ::close(fd);
-      fd = OpenPipe(path_);
+      fd = next;
       if (fd < 0) {
         std::fprintf(stderr, "simulated mouse control: %s is no longer a named pipe\n",
                      path_.c_str());

@@ -8,6 +8,7 @@
 
 #include "Icons.h"
 #include "MainWindow.h"
+#include "PopupMenus.h"
 #include "SkinWriter.h"
 #include "SmallDialogs.h"
 
@@ -18,6 +19,8 @@ const SectionWriter kSections[] = {
     WriteMainWindow,
     WriteWarningDialogs,
     WriteProgressDialog,
+    WritePopupMenuSheets,
+    WriteEventIcons,
 };
 }  // namespace
 

@@ -31,7 +31,9 @@ class ForegroundApplication {
   // told (no X server, no active window, no process id, a window of another host).
   virtual int ForegroundProcessId() = 0;
   // The executable path of that process, or "<unknown>".
-  virtual std::u16string ForegroundImagePath() { return GetProcessImagePath(ForegroundProcessId()); }
+  virtual std::u16string ForegroundImagePath() {
+    return GetProcessImagePath(ForegroundProcessId());
+  }
 };
 
 // The active window of the X server of $DISPLAY (root _NET_ACTIVE_WINDOW, its _NET_WM_PID);

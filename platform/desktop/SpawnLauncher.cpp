@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <system_error>
 #include <thread>
 
 #include "platform/sys/Utf.h"
@@ -78,7 +79,8 @@ class SpawnFileActions {
 
 }  // namespace
 
-pid_t SpawnDetached(const std::vector<std::string>& argv) {
+pid_t SpawnDetached(const std::vector<std::string>& argv, int* error) {
+  if (error) *error = EINVAL;
   if (argv.empty() || argv[0].empty()) return -1;
   std::vector<char*> args;
   args.reserve(argv.size() + 1);
@@ -87,7 +89,10 @@ pid_t SpawnDetached(const std::vector<std::string>& argv) {
 
   const SpawnAttributes attributes;
   const SpawnFileActions actions;
-  if (!attributes.Ok() || !actions.Ok()) return -1;
+  if (!attributes.Ok() || !actions.Ok()) {
+    if (error) *error = ENOMEM;
+    return -1;
+  }
   pid_t pid = -1;
   // A name without '/' is looked up in $PATH; a path is taken as it stands.
   const bool search = argv[0].find('/') == std::string::npos;
@@ -95,15 +100,20 @@ pid_t SpawnDetached(const std::vector<std::string>& argv) {
                                        environ)
                         : posix_spawn(&pid, args[0], actions.Get(), attributes.Get(), args.data(),
                                       environ);
+  if (error) *error = rc;
   if (rc != 0) return -1;
   // The started program may run for longer than this one: a thread of its own waits for it, so
   // that it never stays a zombie while this program runs; when this program ends first, the
   // system's reaper takes it over.
-  std::thread([pid] {
-    int status = 0;
-    while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-  }).detach();
+  try {
+    std::thread([pid] {
+      int status = 0;
+      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+      }
+    }).detach();
+  } catch (const std::system_error&) {
+    // No thread to be had: the program still runs, and is reaped when this one ends.
+  }
   return pid;
 }
 
@@ -111,16 +121,19 @@ std::vector<std::string> SpawnLauncher::CommandFor(const std::string& path) cons
   // A path with a zero byte would name another file than the one asked for.
   if (path.empty() || path.find('\0') != std::string::npos || !OpensAsRegularFile(path))
     return {};
-  if (::access(path.c_str(), X_OK) == 0) {
-    // A relative path would be looked up in $PATH by its name alone: anchor it.
-    return {path.find('/') == std::string::npos ? "./" + path : path};
-  }
-  return {opener_, path};
+  // A relative path is anchored: alone, a bare name would be looked up in $PATH, and for the
+  // opener a name starting with '-' would read as an option.
+  const std::string file = path.front() == '/' ? path : "./" + path;
+  if (::access(path.c_str(), X_OK) == 0) return {file};
+  return {opener_, file};
 }
 
 bool SpawnLauncher::Open(std::u16string_view path) {
   const std::vector<std::string> command = CommandFor(sys::ToUtf8(path));
-  return !command.empty() && SpawnDetached(command) > 0;
+  if (command.empty()) return false;
+  int error = 0;
+  if (SpawnDetached(command, &error) > 0) return true;
+  return command.size() == 1 && error == ENOEXEC && SpawnDetached({opener_, command[0]}) > 0;
 }
 
 std::unique_ptr<ProgramLauncher> CreateProgramLauncher() {

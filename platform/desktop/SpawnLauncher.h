@@ -18,8 +18,9 @@ namespace desktop {
 inline constexpr char kDesktopOpener[] = "xdg-open";
 
 // Starts `argv` (argv[0] is the program: a path, or a name looked up in $PATH) detached as
-// above. The pid of the started process, or -1 when it could not be started.
-pid_t SpawnDetached(const std::vector<std::string>& argv);
+// above. The pid of the started process, or -1 when it could not be started, with the reason
+// (an errno value) in `error` when given.
+pid_t SpawnDetached(const std::vector<std::string>& argv, int* error = nullptr);
 
 class SpawnLauncher : public ProgramLauncher {
  public:
@@ -29,7 +30,10 @@ class SpawnLauncher : public ProgramLauncher {
   bool Open(std::u16string_view path) override;
 
   // The command Open runs for a path (as UTF-8): {path} for an executable regular file,
-  // {opener, path} for any other regular file that opens for reading, nothing otherwise.
+  // {opener, path} for any other regular file that opens for reading, nothing otherwise; a
+  // relative path is given as "./path". An
+  // executable file that the system cannot run (a document with the execute bit, as every file
+  // on some mounted Windows disks has it) goes to the opener after all.
   std::vector<std::string> CommandFor(const std::string& path) const;
 
  private:

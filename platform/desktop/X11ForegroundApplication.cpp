@@ -112,7 +112,8 @@ int X11ForegroundApplication::ForegroundProcessId() {
   const Window window = static_cast<Window>(*active);
   if (!SameClientMachine(TextProperty(display, window, XA_WM_CLIENT_MACHINE), x_->localHost))
     return 0;
-  const std::optional<unsigned long> pid = CardinalProperty(display, window, x_->wmPid, XA_CARDINAL);
+  const std::optional<unsigned long> pid =
+      CardinalProperty(display, window, x_->wmPid, XA_CARDINAL);
   if (!trap.Ok() || !pid || *pid == 0 || *pid > 0x7FFFFFFF) return 0;
   return static_cast<int>(*pid);
 }

@@ -1,10 +1,10 @@
 #include "platform/desktop/XdgAutostart.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include <cerrno>
 #include <vector>
 
 #include "platform/desktop/ForegroundApplication.h"
@@ -32,7 +32,8 @@ bool IsValidUtf8(std::string_view text) {
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
+  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r'))
+    s.remove_suffix(1);
   return s;
 }
 
@@ -56,11 +57,29 @@ bool SplitEntry(std::string_view line, std::string_view& key, std::string_view& 
   return !key.empty() && key.front() != '#';
 }
 
+// Larger files are no desktop entry; reading them would hold up the caller.
+constexpr off_t kMaxEntrySize = 1 << 20;
+
+// The whole of a regular file. A named pipe or device at the path is not waited for.
 bool ReadWholeFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxEntrySize;
+  out.clear();
+  char buffer[4096];
+  while (ok) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      ok = n == 0;
+      break;
+    }
+    out.append(buffer, static_cast<size_t>(n));
+    ok = out.size() <= static_cast<size_t>(kMaxEntrySize);
+  }
+  ::close(fd);
+  return ok;
 }
 
 bool WriteEntry(const std::string& path, const std::string& text) {

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -250,6 +251,15 @@ TEST_F(AutostartFile, APathNoEntryCanHoldLeavesTheStartOffSilently) {
   }
 }
 
+TEST_F(AutostartFile, SomethingOtherThanAFileAtTheEntryReadsOffAndIsNotWaitedFor) {
+  std::filesystem::create_directories(temp_ / "config/autostart");
+  ASSERT_EQ(::mkfifo(EntryPath().c_str(), 0600), 0);  // no writer: a plain read would block
+  EXPECT_FALSE(XdgAutostart(EntryPath(), "/opt/kdz/KavrinDireZerud").IsEnabled());
+  std::filesystem::remove(EntryPath());
+  std::filesystem::create_directory(EntryPath());
+  EXPECT_FALSE(XdgAutostart(EntryPath(), "/opt/kdz/KavrinDireZerud").IsEnabled());
+}
+
 TEST_F(AutostartFile, AFileWhereTheFolderShouldBeLeavesEverythingUnchanged) {
   temp_.Write("config/autostart", "not a folder");
   XdgAutostart autostart(EntryPath(), "/opt/kdz/KavrinDireZerud");
@@ -257,6 +267,19 @@ TEST_F(AutostartFile, AFileWhereTheFolderShouldBeLeavesEverythingUnchanged) {
   EXPECT_FALSE(autostart.SetEnabled(false));
   EXPECT_FALSE(autostart.IsEnabled());
   EXPECT_EQ(ReadText(temp_ / "config/autostart"), "not a folder");
+}
+
+TEST_F(AutostartFile, TheProgramsEntryStartsTheRunningExecutable) {
+  testutil::ScopedEnv config("XDG_CONFIG_HOME", (temp_ / "config").c_str());
+  const std::unique_ptr<Autostart> autostart = CreateAutostart();
+  EXPECT_FALSE(autostart->IsEnabled());
+  ASSERT_TRUE(autostart->SetEnabled(true));
+  EXPECT_TRUE(autostart->IsEnabled());
+  const std::optional<std::vector<std::string>> args =
+      ParseExec(KeyValue(ReadText(EntryPath()), "Exec").value_or(""));
+  ASSERT_TRUE(args.has_value());
+  EXPECT_EQ(*args, (std::vector<std::string>{
+                       std::filesystem::read_symlink("/proc/self/exe").string(), "/s"}));
 }
 
 TEST(AutostartPath, FollowsTheConfigurationFolder) {

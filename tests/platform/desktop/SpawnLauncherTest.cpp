@@ -62,6 +62,13 @@ TEST(SpawnLauncher, StartsOnlyRegularFilesThatOpenForReading) {
       {"executable", program, {program}},
       {"document", document, {"opener", document}},
   };
+  // A relative path is anchored, so that it is neither looked up in $PATH nor an option.
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(temp.path());
+  temp.Write("-v.txt", "text");
+  EXPECT_EQ(launcher.CommandFor("tool"), std::vector<std::string>{"./tool"});
+  EXPECT_EQ(launcher.CommandFor("-v.txt"), (std::vector<std::string>{"opener", "./-v.txt"}));
+  std::filesystem::current_path(before);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(launcher.CommandFor(c.path), c.command);
@@ -90,9 +97,9 @@ TEST(SpawnLauncher, NothingHappensWhenTheProgramCannotStart) {
   SpawnLauncher noOpener(temp / "no-such-opener");
   EXPECT_FALSE(noOpener.Open(sys::FromUtf8(document)));
   EXPECT_FALSE(noOpener.Open(sys::FromUtf8(temp / "missing")));
-  // An executable file that is no program the system can run.
+  // An executable file that is no program the system can run, and no opener for it either.
   const std::string junk = MakeExecutable(temp, "junk", "\x7F" "ELF not really");
-  EXPECT_FALSE(SpawnLauncher().Open(sys::FromUtf8(junk)));
+  EXPECT_FALSE(noOpener.Open(sys::FromUtf8(junk)));
   EXPECT_EQ(SpawnDetached({}), -1);
 }
 
@@ -107,6 +114,13 @@ TEST(SpawnLauncher, ADocumentGoesToTheOpenerAsOneArgument) {
   ASSERT_TRUE(SpawnLauncher(opener).Open(sys::FromUtf8(document)));
   ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(record); }));
   EXPECT_EQ(ReadText(record), "1|" + document + "|");
+
+  // A document with the execute bit, which the system cannot run, goes to the opener too.
+  std::filesystem::remove(record);
+  const std::string marked = MakeExecutable(temp, "report (1).txt", "plain text\n");
+  ASSERT_TRUE(SpawnLauncher(opener).Open(sys::FromUtf8(marked)));
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(record); }));
+  EXPECT_EQ(ReadText(record), "1|" + marked + "|");
 }
 
 // A real start of a script in a folder whose name has a space and a '$': it runs in a session of

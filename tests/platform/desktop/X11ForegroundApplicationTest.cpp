@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "tests/platform/desktop/XvfbServer.h"
+#include "tests/platform/desktop/XvfbSuite.h"
 
 // Last: Xlib defines macros (None, Bool, Status) that other headers would trip over.
 #include <X11/Xatom.h>
@@ -24,21 +24,15 @@ std::string HostName() {
 
 // The test plays both the window manager (root _NET_ACTIVE_WINDOW) and a client whose window
 // carries _NET_WM_PID and WM_CLIENT_MACHINE.
-class X11ForegroundTest : public ::testing::Test {
+class X11ForegroundTest : public testutil::XvfbSuite {
  protected:
-  static void SetUpTestSuite() { server_ = new testutil::XvfbServer; }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-
   void SetUp() override {
-    if (server_->Missing()) GTEST_SKIP() << server_->Problem();
-    ASSERT_FALSE(server_->Display().empty()) << server_->Problem();
-    raw_ = XOpenDisplay(server_->Display().c_str());
+    XvfbSuite::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    raw_ = XOpenDisplay(DisplayName().c_str());
     ASSERT_NE(raw_, nullptr);
     window_ = XCreateSimpleWindow(raw_, DefaultRootWindow(raw_), 0, 0, 50, 50, 0, 0, 0);
-    foreground_ = X11ForegroundApplication::Open(server_->Display());
+    foreground_ = X11ForegroundApplication::Open(DisplayName());
     ASSERT_NE(foreground_, nullptr);
   }
   void TearDown() override {
@@ -66,13 +60,10 @@ class X11ForegroundTest : public ::testing::Test {
     XSync(raw_, False);
   }
 
-  static testutil::XvfbServer* server_;
   Display* raw_ = nullptr;
   Window window_ = 0;
   std::unique_ptr<X11ForegroundApplication> foreground_;
 };
-
-testutil::XvfbServer* X11ForegroundTest::server_ = nullptr;
 
 TEST_F(X11ForegroundTest, TheActiveWindowsProcessOnThisHost) {
   EXPECT_EQ(foreground_->ForegroundProcessId(), 0);  // no active window known

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/desktop/XvfbServer.h"
+#include "tests/platform/desktop/XvfbSuite.h"
 
 // Last: Xlib defines macros (None, Bool, Status) that other headers would trip over.
 #include <X11/Xatom.h>
@@ -19,18 +19,12 @@ namespace {
 // A 320x240 screen with a client window on the left (0-159) that records its button presses
 // and releases, a desktop-type window with a child on the right top (160-319, 0-119), and bare
 // root below it.
-class X11WheelTest : public ::testing::Test {
+class X11WheelTest : public testutil::XvfbSuite {
  protected:
-  static void SetUpTestSuite() { server_ = new testutil::XvfbServer; }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-
   void SetUp() override {
-    if (server_->Missing()) GTEST_SKIP() << server_->Problem();
-    ASSERT_FALSE(server_->Display().empty()) << server_->Problem();
-    raw_ = XOpenDisplay(server_->Display().c_str());
+    XvfbSuite::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    raw_ = XOpenDisplay(DisplayName().c_str());
     ASSERT_NE(raw_, nullptr);
     const Window root = DefaultRootWindow(raw_);
     client_ = XCreateSimpleWindow(raw_, root, 0, 0, 160, 240, 0, 0, 0);
@@ -46,7 +40,7 @@ class X11WheelTest : public ::testing::Test {
     XMapWindow(raw_, client_);
     XMapWindow(raw_, desktop_);
     XSync(raw_, False);
-    wheel_ = X11WheelInjector::Open(server_->Display());
+    wheel_ = X11WheelInjector::Open(DisplayName());
     ASSERT_NE(wheel_, nullptr);
   }
   void TearDown() override {
@@ -78,14 +72,11 @@ class X11WheelTest : public ::testing::Test {
     return events;
   }
 
-  static testutil::XvfbServer* server_;
   Display* raw_ = nullptr;
   Window client_ = 0;
   Window desktop_ = 0;
   std::unique_ptr<X11WheelInjector> wheel_;
 };
-
-testutil::XvfbServer* X11WheelTest::server_ = nullptr;
 
 TEST_F(X11WheelTest, OnePressAndReleasePerStepAtThePointer) {
   PointerAt(80, 100);
