@@ -14,7 +14,7 @@
 #include "platform/desktop/FakeWheelInjector.h"
 #include "sim/SimulatedHidBackend.h"
 // Last: it brings Xlib, whose macros meet names of the headers above.
-#include "tests/app/ProgramUnderX.h"
+#include "tests/app/DesktopUnderX.h"
 
 namespace {
 
@@ -66,24 +66,11 @@ void BM_TickWithX11Lookup(benchmark::State& state) {
   setenv("DISPLAY", server->Display().c_str(), 1);
   unsetenv("WAYLAND_DISPLAY");
   apptest::Child wm("/usr/bin/openbox", {"--sm-disable"}, {}, "/dev/null");
+  apptest::Desk desk(server->Display());
   ::Display* d = XOpenDisplay(nullptr);
-  if (!d) return state.SkipWithError("no X connection");
+  if (!d || !desk.Connected()) return state.SkipWithError("no X connection");
   // The window manager first: it activates the windows mapped after it runs.
-  const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
-  apptest::WaitFor(
-      [&] {
-        Atom type;
-        int format;
-        unsigned long items, after;
-        unsigned char* data = nullptr;
-        const bool found = XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False,
-                                              XA_WINDOW, &type, &format, &items, &after,
-                                              &data) == Success &&
-                           data && items == 1;
-        if (data) XFree(data);
-        return found;
-      },
-      10000);
+  apptest::WaitFor([&] { return desk.RootHas("_NET_SUPPORTING_WM_CHECK"); }, 10000);
   const Window w = XCreateSimpleWindow(d, DefaultRootWindow(d), 10, 10, 200, 200, 0, 0, 0);
   const long pid = getpid();
   XChangeProperty(d, w, XInternAtom(d, "_NET_WM_PID", False), XA_CARDINAL, 32, PropModeReplace,
@@ -96,15 +83,7 @@ void BM_TickWithX11Lookup(benchmark::State& state) {
   apptest::WaitFor(
       [&] {
         if (foreground->ForegroundProcessId() == pid) return true;
-        XEvent e{};
-        e.xclient.type = ClientMessage;
-        e.xclient.window = w;
-        e.xclient.message_type = XInternAtom(d, "_NET_ACTIVE_WINDOW", False);
-        e.xclient.format = 32;
-        e.xclient.data.l[0] = 2;
-        XSendEvent(d, DefaultRootWindow(d), False,
-                   SubstructureRedirectMask | SubstructureNotifyMask, &e);
-        XSync(d, False);
+        desk.Activate(w);
         return false;
       },
       5000, 100);
