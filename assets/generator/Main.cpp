@@ -1,11 +1,12 @@
 // Draws the default skin into the folder given as the only argument.
 //
 // Each window's section is one function below; a new window adds its function (in a file of
-// its own, drawing with theme::) to kSections.
+// its own, drawing with theme::) to kSections. The program's icons are drawn beside the skin.
 #include <QGuiApplication>
 
 #include <cstdio>
 
+#include "Icons.h"
 #include "LightSettingPage.h"
 #include "MainWindow.h"
 #include "MousePicturePage.h"
@@ -37,7 +38,7 @@ int main(int argc, char** argv) {
   QGuiApplication app(argc, argv);  // fonts for the captions
   SkinWriter skin(QString::fromLocal8Bit(argv[1]));
   for (SectionWriter write : kSections) write(skin);
-  if (!skin.Finish()) {
+  if (!skin.Finish() || !WriteIcons(QString::fromLocal8Bit(argv[1]))) {
     std::fprintf(stderr, "%s: the skin could not be written\n", argv[0]);
     return 1;
   }
