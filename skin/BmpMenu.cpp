@@ -100,7 +100,6 @@ void CBmpMenu::OnInitDialog() {
                               &down_, &disabled_);
       });
   window_->show();
-  window_->raise();
 }
 
 void CBmpMenu::DestroyWindow() {
@@ -247,7 +246,6 @@ void CSubBmpMenu::OnInitDialog() {
                               &highlightedPicture_, &highlightedPicture_, &normalPicture_);
       });
   window_->show();
-  window_->raise();
 }
 
 void CSubBmpMenu::DestroyWindow() {

@@ -60,7 +60,6 @@ void CMacroMenu::OnInitDialog() {
                               &down_, &normal_);
       });
   window_->show();
-  window_->raise();
 }
 
 void CMacroMenu::DestroyWindow() {
