@@ -2,6 +2,9 @@
 
 #include <string>
 
+#include "pages/KeyName.h"
+#include "pages/MouseEventName.h"
+
 namespace pages {
 
 using settings::tagMACROEVENT;
@@ -63,6 +66,22 @@ tagMACROEVENT ItemDataToEvent(uint32_t data) {
 std::u16string DelayItemText(uint32_t ms) {
   const std::string text = std::to_string(ms) + " ms";
   return std::u16string(text.begin(), text.end());
+}
+
+std::u16string MacroItemText(uint32_t data) {
+  const uint16_t value = ItemValue(data);
+  switch (ItemType(data)) {
+    case MACRO_ITEM_KEY_UP:
+    case MACRO_ITEM_KEY_DOWN:
+      return KeyName(value);
+    case MACRO_ITEM_DELAY:
+      return DelayItemText(value);
+    case MACRO_ITEM_MOUSE_UP:
+    case MACRO_ITEM_MOUSE_DOWN:
+      return MouseEventName(value);
+    default:
+      return std::u16string();
+  }
 }
 
 }  // namespace pages

@@ -42,4 +42,8 @@ using MacroItemTextFn = std::function<std::u16string(uint32_t data)>;
 // The text of a delay row, "%d ms".
 std::u16string DelayItemText(uint32_t ms);
 
+// The text of an event row as the dialog shows it: KeyName of a key, "%d ms" of a delay,
+// MouseEventName of a mouse button (empty for an unknown code); empty for any other type.
+std::u16string MacroItemText(uint32_t data);
+
 }  // namespace pages
