@@ -6,9 +6,12 @@
 
 #include <cstdio>
 
+#include "LightSettingPage.h"
 #include "MacroManagerDialog.h"
 #include "MainWindow.h"
+#include "MousePicturePage.h"
 #include "PopupMenus.h"
+#include "SensitivityPage.h"
 #include "SkinWriter.h"
 #include "SmallDialogs.h"
 
@@ -19,6 +22,9 @@ const SectionWriter kSections[] = {
     WriteMainWindow,
     WriteWarningDialogs,
     WriteProgressDialog,
+    WriteMousePicturePage,
+    WriteLightSettingPage,
+    WriteSensitivitySettingPage,
     WritePopupMenuSheets,
     WriteEventIcons,
     WriteMacroManagerDialog,
