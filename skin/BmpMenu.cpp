@@ -99,7 +99,7 @@ void CBmpMenu::OnInitDialog() {
         button.SetStateImages(band.x(), band.y(), band.width(), band.height(), &normal_, &over_,
                               &down_, &disabled_);
       });
-  window_->show();
+  window_->ShowOnTop();
 }
 
 void CBmpMenu::DestroyWindow() {
@@ -245,7 +245,7 @@ void CSubBmpMenu::OnInitDialog() {
         button.SetStateImages(band.x(), band.y(), band.width(), band.height(), &normalPicture_,
                               &highlightedPicture_, &highlightedPicture_, &normalPicture_);
       });
-  window_->show();
+  window_->ShowOnTop();
 }
 
 void CSubBmpMenu::DestroyWindow() {

@@ -59,7 +59,7 @@ void CMacroMenu::OnInitDialog() {
         button.SetStateImages(band.x(), band.y(), band.width(), band.height(), &normal_, &over_,
                               &down_, &normal_);
       });
-  window_->show();
+  window_->ShowOnTop();
 }
 
 void CMacroMenu::DestroyWindow() {
@@ -110,7 +110,7 @@ void CMacroMenu::OnMouseMove(const QPoint& screen) {
         sub->SetPosition(x_ + w - kOverlap, y_ + CMenuWindow::kItemHeight * i);
         sub->Create(window_);
       }
-      sub->Window()->show();
+      if (!sub->window_->isVisible()) sub->window_->ShowOnTop();
     } else if (sub->Window() && sub->Window()->isVisible() &&
                !skin::ScreenRectOf(sub->Window()).contains(screen)) {
       // The pointer left the item, and not into its submenu (a fast move may jump over the

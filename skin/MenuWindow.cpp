@@ -27,6 +27,11 @@ void CMenuWindow::SetBackground(const QImage* background) {
   update();
 }
 
+void CMenuWindow::ShowOnTop() {
+  show();
+  raise();
+}
+
 void CMenuWindow::Destroy(QPointer<CMenuWindow>& window) {
   if (!window) return;
   CMenuWindow* w = window.data();

@@ -45,6 +45,9 @@ class CMenuWindow : public QWidget {
   // The background, painted from (0, 0); the image must live as long as the window paints it.
   void SetBackground(const QImage* background);
 
+  // Shows the window above the windows of its layer.
+  void ShowOnTop();
+
   // Detaches `window` from its object, hides it and deletes it once control is back in the
   // event loop (a menu may be closed from inside its own window's handler). Sets it to null.
   static void Destroy(QPointer<CMenuWindow>& window);
