@@ -23,14 +23,12 @@ void KeepRunning(Display*, void*) {}
 
 }  // namespace
 
-KeyReader::KeyReader(const HookWindow& target, const std::atomic<int>& status)
-    : target_(target), status_(status) {}
+KeyReader::KeyReader(const HookWindow& target) : target_(target) {}
 
 KeyReader::~KeyReader() {
   if (thread_.joinable()) {
-    const uint64_t one = 1;
-    while (::write(wake_, &one, sizeof one) < 0 && errno == EINTR) {
-    }
+    stopping_.store(true);
+    Wake();
     thread_.join();
   }
   keyboard_.reset();
@@ -69,23 +67,81 @@ bool KeyReader::Start() {
   return true;
 }
 
+void KeyReader::Wake() {
+  const uint64_t one = 1;
+  while (::write(wake_, &one, sizeof one) < 0 && errno == EINTR) {
+  }
+}
+
+void KeyReader::SetStatus(bool on) {
+  if (t_current == this) {  // from a post: the queue is being handled right now
+    on_.store(on);
+    return;
+  }
+  std::unique_lock<std::mutex> lock(mutex_);
+  if (ended_) {
+    on_.store(on);
+    return;
+  }
+  wanted_ = on;
+  const unsigned ticket = ++asked_;
+  Wake();
+  applied_.wait(lock, [&] { return ended_ || static_cast<int>(done_ - ticket) >= 0; });
+  if (ended_) on_.store(on);
+}
+
+void KeyReader::ApplyStatus() {
+  unsigned ticket;
+  bool wanted;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ticket = asked_;
+    wanted = wanted_;
+  }
+  if (ticket == done_) return;
+  // Every key the server took before the request is read now and handled under the old status.
+  XSync(display_, False);
+  HandleQueued();
+  on_.store(wanted);
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    done_ = ticket;
+  }
+  applied_.notify_all();
+}
+
+void KeyReader::HandleQueued() {
+  while (XPending(display_) > 0) {
+    XEvent event;
+    XNextEvent(display_, &event);
+    Dispatch(&event);
+  }
+}
+
 void KeyReader::Run() {
   t_current = this;
   pollfd fds[2] = {{ConnectionNumber(display_), POLLIN, 0}, {wake_, POLLIN, 0}};
   for (;;) {
     // Events already read from the connection are handled before blocking again.
-    while (XPending(display_) > 0) {
-      XEvent event;
-      XNextEvent(display_, &event);
-      Dispatch(&event);
-    }
+    HandleQueued();
     if (::poll(fds, 2, -1) < 0) {
       if (errno == EINTR) continue;
       break;
     }
-    if (fds[1].revents != 0) break;
+    if (fds[1].revents != 0) {
+      uint64_t count;
+      while (::read(wake_, &count, sizeof count) < 0 && errno == EINTR) {
+      }
+      if (stopping_.load()) break;
+      ApplyStatus();
+    }
     if ((fds[0].revents & (POLLERR | POLLHUP | POLLNVAL)) != 0) break;
   }
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ended_ = true;
+  }
+  applied_.notify_all();
   t_current = nullptr;
 }
 
@@ -100,7 +156,7 @@ void KeyReader::Dispatch(void* e) {
   if (cookie.evtype == XI_RawKeyPress || cookie.evtype == XI_RawKeyRelease) {
     const auto* raw = static_cast<const XIRawEvent*>(cookie.data);
     const uint8_t vk = keyboard_->VirtualKey(static_cast<unsigned>(raw->detail));
-    if (vk != 0 && status_.load() != 0 && !retired_.load()) {
+    if (vk != 0 && on_.load() && !retired_.load()) {
       const intptr_t flags = cookie.evtype == XI_RawKeyRelease ? HOOK_KEY_RELEASED : 0;
       target_.post(target_.window, WM_HOOK_KEY, vk, flags);
     }

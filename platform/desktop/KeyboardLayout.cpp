@@ -15,12 +15,13 @@ char32_t UsKeyboardLayout::Character(unsigned virtualKey) {
 }
 
 KeyboardLayout& CurrentKeyboardLayout() {
-  static const std::unique_ptr<KeyboardLayout> layout = []() -> std::unique_ptr<KeyboardLayout> {
+  // Never destroyed: no X call at exit, when the server may be gone already.
+  static KeyboardLayout* const layout = []() -> KeyboardLayout* {
     const char* display = std::getenv("DISPLAY");
     if (display != nullptr && *display != '\0') {
-      if (std::unique_ptr<KeyboardLayout> x = OpenX11KeyboardLayout()) return x;
+      if (std::unique_ptr<KeyboardLayout> x = OpenX11KeyboardLayout()) return x.release();
     }
-    return std::make_unique<UsKeyboardLayout>();
+    return new UsKeyboardLayout;
   }();
   return *layout;
 }
