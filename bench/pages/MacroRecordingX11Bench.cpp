@@ -78,7 +78,8 @@ void BM_RecordingLatency(benchmark::State& state) {
     const Clock::time_point start = Clock::now();
     XTestFakeKeyEvent(keys.display(), hooktest::kKeyA, down, CurrentTime);
     XFlush(keys.display());
-    while (dialog.EventList().GetCount() == before && Clock::now() - start < std::chrono::seconds(2))
+    while (dialog.EventList().GetCount() == before &&
+           Clock::now() - start < std::chrono::seconds(2))
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     if (dialog.EventList().GetCount() == before) {

@@ -432,12 +432,10 @@ TEST_F(MacroDialogTest, RightClickOpensTheMenuAtTheCursorKeptOnScreen) {
   }
 }
 
-TEST_F(MacroDialogTest, FailedOkThenCancelLeavesStoreAndButtons) {
+TEST_F(MacroDialogTest, FailedOkThenCancelLeaveStoreAndButtonsAndOkRewritesThem) {
   AddMacro(u"a");
   AddMacro(u"b");
-  modes[2].keys[4].major = settings::MAJOR_FUN_MACRO;
-  modes[2].keys[4].macroIndex = 1;
-  modes[2].keys[4].minor = 3;
+  pagestest::RunMacroOnButton(modes, 2, 4, 1);
   const auto before = std::make_unique<settings::tagMACROSTORE>(store.macroStore);
   QStringList shown;
   ui::ScopedMessageBoxHandler boxes([&](QWidget*, const QString& text) { shown << text; });
@@ -449,21 +447,17 @@ TEST_F(MacroDialogTest, FailedOkThenCancelLeavesStoreAndButtons) {
     dialog->LoopCountEdit().setText(QStringLiteral("x1"));
   }
   Click(dialog->OkButton());
-  EXPECT_EQ(shown, QStringList{QString::fromStdU16String(std::u16string(pages::kLoopCountNotANumber))});
+  const QString notANumber =
+      QString::fromStdU16String(std::u16string(pages::kLoopCountNotANumber));
+  EXPECT_EQ(shown, QStringList{notANumber});
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(std::memcmp(&store.macroStore, before.get(), sizeof *before), 0);
   Click(dialog->CancelButton());
   EXPECT_EQ(dialog->result(), ui::IDCANCEL);
   EXPECT_EQ(std::memcmp(&store.macroStore, before.get(), sizeof *before), 0);
   EXPECT_EQ(modes[2].keys[4].macroIndex, 1);
-}
 
-TEST_F(MacroDialogTest, OkRewritesAndRenumbers) {
-  AddMacro(u"a");
-  AddMacro(u"b");
-  modes[2].keys[4].major = settings::MAJOR_FUN_MACRO;
-  modes[2].keys[4].macroIndex = 1;
-  modes[2].keys[4].minor = 3;
+  // Opened again, the same deletion with OK rewrites the store and renumbers the button.
   Open(0);
   Click(dialog->DeleteButton());
   Click(dialog->OkButton());
@@ -477,9 +471,7 @@ TEST_F(MacroDialogTest, OkRewritesAndRenumbers) {
 TEST_F(MacroDialogTest, WarningsRunModallyOverTheManager) {
   AddMacro(u"abc");
   AddMacro(u"xyz");
-  modes[0].keys[1].major = settings::MAJOR_FUN_MACRO;
-  modes[0].keys[1].macroIndex = 0;
-  modes[0].keys[1].minor = 2;
+  pagestest::RunMacroOnButton(modes, 0, 1, 0);
   Open(1);
   WarningWatcher watcher;
   // A name clash ignoring case: the warning, and the stored name comes back.

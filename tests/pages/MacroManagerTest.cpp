@@ -155,11 +155,7 @@ struct EditCase {
 };
 void PrintTo(const EditCase& c, std::ostream* os) { *os << c.what; }
 
-std::vector<uint32_t> Keys(int count) {
-  std::vector<uint32_t> out;
-  for (int i = 0; i < count; ++i) out.push_back(KeyDown(static_cast<uint32_t>(0x41 + i % 26)));
-  return out;
-}
+std::vector<uint32_t> Keys(int count) { return KeyRows(count, 0x41, 26); }
 std::vector<uint32_t> With(std::vector<uint32_t> rows, size_t at, std::vector<uint32_t> added) {
   rows.insert(rows.begin() + static_cast<ptrdiff_t>(at), added.begin(), added.end());
   return rows;

@@ -44,11 +44,7 @@ struct RecordCase {
 };
 void PrintTo(const RecordCase& c, std::ostream* os) { *os << c.what; }
 
-std::vector<uint32_t> Keys(int count) {
-  std::vector<uint32_t> out;
-  for (int i = 0; i < count; ++i) out.push_back(KeyDown(static_cast<uint32_t>(0x30 + i % 10)));
-  return out;
-}
+std::vector<uint32_t> Keys(int count) { return KeyRows(count, 0x30, 10); }
 template <typename T>
 std::vector<T> Plus(std::vector<T> rows, std::vector<T> more) {
   rows.insert(rows.end(), more.begin(), more.end());
