@@ -183,7 +183,8 @@ TEST_F(MacroFixture, MissingHookShowsTheMessageAndKeepsTheList) {
   manager->MenuCommand(1);
   manager->MenuCommand(2);
   EXPECT_FALSE(manager->IsRecording());
-  EXPECT_EQ(host.messages, std::vector<std::u16string>(3, std::u16string(pages::kHookMissingMessage)));
+  EXPECT_EQ(host.messages,
+            std::vector<std::u16string>(3, std::u16string(pages::kHookMissingMessage)));
   EXPECT_TRUE(host.hookCalls.empty());
   EXPECT_EQ(events.Datas(), (std::vector<uint32_t>{A, a}));
   EXPECT_EQ(manager->OnHookKey(0x42, 0), 0);
