@@ -319,6 +319,52 @@ TEST_F(MacroDialogTest, DialogKeysAreSwallowedAndGoToTheDelayEditor) {
   EXPECT_TRUE(dialog->isVisible());
 }
 
+TEST_F(MacroDialogTest, RowTextsOfStoredEvents) {
+  // An unknown mouse code lists with an empty text; 65536 ms shows as 65535 ms; a 0 ms delay
+  // has no row.
+  AddMacro(u"one", {pagestest::Event(settings::MACRO_MOUSE_DOWN, 8),
+                    pagestest::Event(settings::MACRO_DELAY, 0, 65536),
+                    pagestest::Event(settings::MACRO_DELAY, 0, 0),
+                    pagestest::Event(settings::MACRO_MOUSE_UP, 18),
+                    pagestest::Event(settings::MACRO_KEY_DOWN, 0x6C)});
+  Open(0);
+  EXPECT_EQ(EventTexts(), (QStringList{QString(), QStringLiteral("65535 ms"),
+                                       QStringLiteral("Backward Up"), QStringLiteral("\\")}));
+}
+
+TEST_F(MacroDialogTest, DoModalEndsWithTheButtonsOnly) {
+  AddMacro(u"one");
+  dialog = std::make_unique<CMacroDialog>(ini, dir.Path(), QStringLiteral("MacroManagerDialog"),
+                                          store, 0, &owner, modes, KDZ_RECORDING_HOOK_DIR);
+  QTimer::singleShot(0, [this] {
+    EXPECT_TRUE(dialog->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), dialog.get());
+    EXPECT_FALSE(dialog->close());
+    Click(dialog->CancelButton());
+  });
+  QTimer::singleShot(3000, dialog.get(), [this] { dialog->done(-1); });  // guards a hang only
+  EXPECT_EQ(dialog->DoModal(), ui::IDCANCEL);
+  dialog.reset();
+  EXPECT_EQ(ReadLines(log), (std::vector<std::string>{"installhook", "removehook", "unloaded"}));
+}
+
+TEST_F(MacroDialogTest, WithoutItsBackgroundTheDialogCanStillBeLeft) {
+  dir.Write("Setup.ini", std::string(kSkin) + "[Bare]\nWindowsRect=0,0,300,200\n"
+                                               "KeyCancleRect=250,170,40,20\n"
+                                               "MacroNameListRect=10,10,80,150\n");
+  ASSERT_EQ(ini.SetFile(dir.File("Setup.ini").toStdU16String()), 1);
+  AddMacro(u"one");
+  dialog = std::make_unique<CMacroDialog>(ini, dir.Path(), QStringLiteral("Bare"), store, 0,
+                                          &owner, modes, KDZ_RECORDING_HOOK_DIR);
+  dialog->Create();
+  dialog->show();
+  EXPECT_EQ(dialog->CancelButton().geometry(), QRect(250, 170, 40, 20));
+  EXPECT_EQ(dialog->NameList().GetText(0), QStringLiteral("one"));
+  // With no faces to click, the window manager's close request ends it as Cancel.
+  dialog->close();
+  EXPECT_EQ(dialog->result(), ui::IDCANCEL);
+}
+
 TEST_F(MacroDialogTest, CloseRequestIsIgnored) {
   AddMacro(u"one");
   Open(0);

@@ -120,6 +120,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {Press(0, 0x41), Release(70000, 0x41)}, {A, Delay(65535), a}, 2},
         RecordCase{"TickWraps", {}, -1, 0, true, 0xFFFFFF00u,
                    {Press(0, 0x41), ReleaseAtTick(0x100, 0x41)}, {A, Delay(512), a}, 2},
+        // A tick of 0 is a time like any other: the next key still gets its delay.
+        RecordCase{"FirstKeyAtTickZero", {}, -1, 0, true, 0,
+                   {Press(0, 0x41), Release(100, 0x41)}, {A, Delay(100), a}, 2},
         RecordCase{"DelayToggledWhileRecording", {}, -1, 0, false, 1000,
                    {Press(0, 0x41), Release(30, 0x41), {Step::DelayToggle, 0, 0, 0, 0},
                     Press(25, 0x42)},
