@@ -4,10 +4,10 @@
 #include <QGuiApplication>
 
 #include "app/KavrinDireZerudDlg.h"
-#include "platform/ui/WindowPlacement.h"
 #include "pages/LightSettingPage.h"
 #include "pages/MousePicturePage.h"
 #include "pages/SensitivityPage.h"
+#include "platform/ui/WindowPlacement.h"
 
 namespace {
 
