@@ -77,6 +77,11 @@ class FakeInput {
   void Type(const char* text) {
     for (const char* c = text; *c; ++c) Key(XStringToKeysym(std::string(1, *c).c_str()));
   }
+  // The window `w` is kept above (WM_TRANSIENT_FOR), or 0.
+  Window TransientFor(Window w) {
+    Window owner = 0;
+    return XGetTransientForHint(d_, w, &owner) ? owner : 0;
+  }
   // Another client's window, mapped and made the active window.
   Window ActivateOtherClient() {
     const int screen = DefaultScreen(d_);
@@ -178,6 +183,13 @@ TEST_F(X11Test, FunctionMenu) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
   EXPECT_EQ(w->parentWidget(), &owner);
   EXPECT_EQ(w->geometry(), QRect(anchor, QSize(128, 375)));
+  // Kept above the owner, and no taskbar entry: a utility window owned by another (taskbars
+  // list neither).
+  EXPECT_EQ(input.TransientFor(w->winId()), Window(owner.winId()));
+  apptest::XClient x(g_server->Display());
+  const auto types = x.WindowTypes(w->winId());
+  ASSERT_FALSE(types.empty());
+  EXPECT_EQ(types[0], "_NET_WM_WINDOW_TYPE_UTILITY");
   EXPECT_EQ(QGuiApplication::applicationState(), Qt::ApplicationActive);
   const QPoint o = anchor;
 
@@ -291,6 +303,7 @@ TEST_F(X11Test, MacroMenu) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(events->Window()));
   EXPECT_EQ(events->Window()->geometry().topLeft(), o + QPoint(93 + 68, 51 + 17));
   input.Move(o + QPoint(93 + 68 + 30, 51 + 17 + 8));
+  input.Move(o + QPoint(93 + 68 + 32, 51 + 17 + 9));
   EXPECT_TRUE(Shown(buttons->Window()));
   QTest::qWait(300);
   EXPECT_NE(top->Window(), nullptr) << "the menus stay open while they open";
