@@ -29,7 +29,8 @@ double Percentile(std::vector<double> samples, double p) {
 }
 
 void BM_RecordingLatency(benchmark::State& state) {
-  testutil::XvfbServer server("1024x768x24");
+  // One server and one application for every run (the application stays on its display).
+  static testutil::XvfbServer server("1024x768x24");
   if (server.Display().empty()) {
     state.SkipWithError("no Xvfb");
     return;
