@@ -8,6 +8,7 @@
 
 #include "Icons.h"
 #include "LightSettingPage.h"
+#include "MacroManagerDialog.h"
 #include "MainWindow.h"
 #include "MousePicturePage.h"
 #include "PopupMenus.h"
@@ -22,11 +23,12 @@ const SectionWriter kSections[] = {
     WriteMainWindow,
     WriteWarningDialogs,
     WriteProgressDialog,
-    WritePopupMenuSheets,
-    WriteEventIcons,
     WriteMousePicturePage,
     WriteLightSettingPage,
     WriteSensitivitySettingPage,
+    WritePopupMenuSheets,
+    WriteEventIcons,
+    WriteMacroManagerDialog,
 };
 }  // namespace
 
