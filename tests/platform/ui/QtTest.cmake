@@ -1,14 +1,18 @@
 # kdz_add_qt_test(<name> SOURCES <files...> LIBS <libs...> [LABEL <label>] [MAIN <file>]
-#                 [PLATFORM <qpa platform>])
+#                 [PLATFORM <qpa platform>] [TIMEOUT <s>])
 # A GoogleTest executable of widget tests. Unless MAIN names another, it uses the main of
 # QtTestMain.cpp, which creates the QApplication. Each test case becomes a CTest test that runs
-# on Qt's offscreen platform unless PLATFORM names another.
+# on Qt's offscreen platform unless PLATFORM names another, with a time-out of 60 s unless
+# TIMEOUT says more.
 find_package(Qt6 REQUIRED COMPONENTS Test)
 
 set(KDZ_QT_TEST_DIR ${CMAKE_CURRENT_LIST_DIR})
 
 function(kdz_add_qt_test name)
-  cmake_parse_arguments(T "" "MAIN;LABEL;PLATFORM" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "MAIN;LABEL;PLATFORM;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  if(NOT T_TIMEOUT)
+    set(T_TIMEOUT 60)
+  endif()
   if(NOT T_MAIN)
     set(T_MAIN ${KDZ_QT_TEST_DIR}/QtTestMain.cpp)
   endif()
@@ -21,5 +25,6 @@ function(kdz_add_qt_test name)
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
     PROPERTIES LABELS "${T_LABEL}" ENVIRONMENT "QT_QPA_PLATFORM=${T_PLATFORM}"
+               TIMEOUT ${T_TIMEOUT}
     DISCOVERY_TIMEOUT 60)
 endfunction()
