@@ -60,6 +60,34 @@ TEST(XmlDocParseTest, JudgesWellFormednessAndKeepsTheFirstMessage) {
   }
 }
 
+// Inside the internal subset, comments and processing instructions are skipped whole: their
+// quotes and '<' do not count; quotes count only inside declarations.
+TEST(XmlDocParseTest, TheInternalSubsetSkipsCommentsAndProcessingInstructionsWhole) {
+  struct Case {
+    std::u16string doc;
+    bool ok;
+    std::u16string result;
+  };
+  const std::vector<Case> cases = {
+      {u"<!DOCTYPE a [\n<!-- it's -->\n]>\n<a><b>x</b></a>", true, u""},
+      {u"<!DOCTYPE a [<!-- \"<x -->]><a><b>x</b></a>", true, u""},
+      {u"<!DOCTYPE a [<?pi don't?>]><a><b>x</b></a>", true, u""},
+      {u"<!DOCTYPE a [<!-- > ' --><!ENTITY e '-->'><?p '?>]><a><b>x</b></a>", true, u""},
+      // An unended comment or instruction takes the rest of the document with it.
+      {u"<!DOCTYPE a [<!-- it's ]><a><b>x</b></a>", false, u"No root element"},
+      {u"<!DOCTYPE a [<?pi ]><a><b>x</b></a>", false, u"No root element"},
+  };
+  for (const auto& c : cases) {
+    CXmlDoc doc;
+    EXPECT_EQ(doc.SetDoc(c.doc), c.ok) << U8(c.doc);
+    EXPECT_EQ(doc.GetResult(), c.result) << U8(c.doc);
+    if (c.ok) {
+      EXPECT_TRUE(doc.FindChildElem(u"b")) << U8(c.doc);
+      EXPECT_EQ(doc.GetChildData(), u"x") << U8(c.doc);
+    }
+  }
+}
+
 TEST(XmlDocParseTest, ANewDocumentIsEmpty) {
   CXmlDoc doc;
   EXPECT_EQ(doc.GetResult(), u"Empty document");
