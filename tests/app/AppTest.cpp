@@ -48,3 +48,35 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// A save cut short by a kill leaves NAME.tmp-XXXXXX files behind; the instance that runs
+// removes them from the folders it writes, after the single-instance step (a process that only
+// passes a request on leaves them, since the running instance may be saving).
+TEST_F(AppFixture, LeftoverTemporaryFilesAreRemovedByTheInstanceThatRuns) {
+  testutil::ScopedEnv config("XDG_CONFIG_HOME", (data / "config").c_str());
+  const std::vector<std::string> leftovers = {
+      data.DefaultCfg() + "/default2.tmp-Ab12Cd", data.Cfg() + "/mine.gmp.tmp-xY9000",
+      data / "config/Kavrin-DireZerud/pointer.ini.tmp-q1w2e3"};
+  const std::vector<std::string> kept = {data.DefaultCfg() + "/default2",
+                                         data.Cfg() + "/notes.tmp-1",
+                                         data / "config/Kavrin-DireZerud/pointer.ini"};
+  for (const bool runs : {false, true}) {
+    SCOPED_TRACE(runs ? "runs" : "passes exit on");
+    for (const std::string& path : leftovers) data.Write(path.substr(data.path().size() + 1), "x");
+    for (const std::string& path : kept) data.Write(path.substr(data.path().size() + 1), "x");
+    CKavrinDireZerudApp::Options options;
+    options.instance.folder = data / "run";
+    options.instanceName = "kdz-app-test";
+    options.window = WindowOptions();
+    CKavrinDireZerudApp app(options);
+    EXPECT_EQ(app.InitInstance(runs ? "" : "exit"), runs);
+    for (const std::string& path : leftovers)
+      EXPECT_EQ(std::filesystem::exists(path), !runs) << path;
+    for (const std::string& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
+    app.ExitInstance();
+  }
+}
+
+}  // namespace
