@@ -109,9 +109,8 @@ TEST(MaskRegionTest, RandomMasksInEveryPixelFormat) {
   }
 }
 
-// Runs of equal rows (taken without a scan) between rows that differ, including a row that
-// differs from the one above only in a kept pixel's colour and one that goes back to an earlier
-// row: the region is still exactly the rule's.
+// Runs of equal rows (taken without a scan) between rows that differ, also in a kept pixel's
+// colour only: the region is still exactly the rule's.
 TEST(MaskRegionTest, RowsEqualToTheRowAboveKeepItsRuns) {
   std::mt19937 random(5);
   for (int round = 0; round < 6; ++round) {
