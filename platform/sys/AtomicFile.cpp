@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <utility>
 #include <vector>
 
 #include "platform/sys/WinError.h"
@@ -53,6 +54,15 @@ bool WriteAll(int fd, const unsigned char* data, size_t size) {
   return true;
 }
 
+SyncObserver& Observer() {
+  static SyncObserver observer;
+  return observer;
+}
+
+void Synced(const std::string& path) {
+  if (Observer()) Observer()(path);
+}
+
 constexpr std::string_view kTemporarySuffix = ".tmp-";
 constexpr size_t kTemporaryRandomLength = 6;  // mkostemp's XXXXXX
 
@@ -67,7 +77,10 @@ void SyncFolder(const std::string& folder) {
   if (fd < 0) return;
   ::fsync(fd);
   ::close(fd);
+  Synced(folder);
 }
+
+void SetSyncObserver(SyncObserver observer) { Observer() = std::move(observer); }
 
 bool IsTemporaryFileName(std::string_view name) {
   const size_t tail = kTemporarySuffix.size() + kTemporaryRandomLength;
@@ -121,6 +134,7 @@ int WriteFileAtomically(const std::string& path, const void* data, size_t size,
   if (::fchmod(fd, mode) != 0) err = errno;
   if (err == 0 && !WriteAll(fd, static_cast<const unsigned char*>(data), size)) err = errno;
   if (err == 0 && ::fsync(fd) != 0) err = errno;
+  if (err == 0) Synced(path);
   if (::close(fd) != 0 && err == 0) err = errno;
   if (err == 0 && ::rename(temp.data(), path.c_str()) != 0) err = errno;
   if (err != 0) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -23,6 +24,12 @@ int WriteFileAtomically(const std::string& path, const void* data, size_t size,
 // Makes the renames into `folder` durable (fsync of the folder). A folder that cannot be synced
 // is no failure: the files in it are complete on the disk either way.
 void SyncFolder(const std::string& folder);
+
+// Called with the path of every file and folder synced by the functions above, after its fsync
+// (tests count them); an empty observer, the default, stops that. Not meant to be switched while
+// other threads write files.
+using SyncObserver = std::function<void(const std::string& path)>;
+void SetSyncObserver(SyncObserver observer);
 
 // True for a name that WriteFileAtomically gives its temporary files: a non-empty name, then
 // ".tmp-" and six letters or digits.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "platform/desktop/FakePointerSettings.h"
+#include "platform/sys/AtomicFile.h"
 #include "platform/sys/Utf.h"
 #include "settings/FunctionCodes.h"
 #include "sim/SimulatedHidBackend.h"
@@ -268,6 +269,18 @@ TEST_F(ApplyTest, ApplyWritesTheMouseAndThenCommitsEverything) {
   for (int m = 0; m < MODE_COUNT; ++m)
     EXPECT_EQ(testutil::ReadAll(DefaultFile(m)), RawOf(modes[m])) << m;
   EXPECT_EQ(RawOf(rig.macros->committedMacroStore), RawOf(rig.macros->macroStore));
+}
+
+// The four default files are each synced whole, and their folder once after the last of them.
+TEST_F(ApplyTest, TheDefaultFilesFolderIsSyncedOnceAfterTheFourFiles) {
+  std::vector<std::string> synced;
+  sys::SetSyncObserver([&](const std::string& path) { synced.push_back(path); });
+  Rig rig;
+  ASSERT_TRUE(rig.Open());
+  EXPECT_TRUE(rig.runner.OnApply());
+  sys::SetSyncObserver({});
+  EXPECT_EQ(synced, (std::vector<std::string>{DefaultFile(0), DefaultFile(1), DefaultFile(2),
+                                              DefaultFile(3), data.DefaultCfg()}));
 }
 
 TEST_F(ApplyTest, EveryFailureLeavesTheAppliedStateAndStillBringsTheWindowForward) {
