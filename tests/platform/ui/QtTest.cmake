@@ -22,9 +22,13 @@ function(kdz_add_qt_test name)
   add_executable(${name} ${T_SOURCES} ${T_MAIN} ${KDZ_QT_TEST_DIR}/LeakSuppressions.cpp)
   target_link_libraries(${name} PRIVATE ${T_LIBS} Qt6::Test GTest::gtest GTest::gmock)
   # One value per property: the discovered tests' properties do not survive lists.
+  # An empty value would vanish from the list and shift the next property into its place.
+  set(properties ENVIRONMENT "QT_QPA_PLATFORM=${T_PLATFORM}" TIMEOUT ${T_TIMEOUT})
+  if(T_LABEL)
+    list(APPEND properties LABELS "${T_LABEL}")
+  endif()
   gtest_discover_tests(${name}
     WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
-    PROPERTIES LABELS "${T_LABEL}" ENVIRONMENT "QT_QPA_PLATFORM=${T_PLATFORM}"
-               TIMEOUT ${T_TIMEOUT}
+    PROPERTIES ${properties}
     DISCOVERY_TIMEOUT 60)
 endfunction()
