@@ -9,8 +9,8 @@
 namespace {
 
 // Removes what saves cut short by a crash or a kill left in the folders the program writes: the
-// profile and default folders and the pointer settings' folder. Only the one running instance
-// may do this, since another's save in progress has a temporary file too.
+// profile and default folders and the pointer settings' folder. Only the instance that holds
+// the single-instance lock may do this, since another's save in progress has a temporary file.
 void RemoveLeftoverTemporaryFiles() {
   const std::string data = sys::DataFolder();
   if (!data.empty()) {
@@ -44,7 +44,8 @@ bool CKavrinDireZerudApp::InitInstance(std::string_view commandLine) {
     outcome_ = instance_->Start(commandLine);
     if (!outcome_.Runs()) return false;
   }
-  RemoveLeftoverTemporaryFiles();
+  // Without the lock (an unsafe lock folder) another instance may be saving right now.
+  if (instance_->HoldsLock()) RemoveLeftoverTemporaryFiles();
   // The program lives in the notification area: hiding or closing its windows does not end it.
   QApplication::setQuitOnLastWindowClosed(false);
 
