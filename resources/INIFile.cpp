@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <climits>
+#include <ctime>
 #include <utility>
 
 #include "platform/sys/Utf.h"

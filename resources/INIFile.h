@@ -1,9 +1,6 @@
 #pragma once
 
-#include <sys/types.h>
-
 #include <cstdint>
-#include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
