@@ -18,6 +18,7 @@ const QString kProgressSection = QStringLiteral("ApplyProgressDialog");
 
 ApplyProgressView::ApplyProgressView(CKavrinDireZerudDlg& window) : window_(window) {
   timer_.setSingleShot(true);
+  timer_.setObjectName(QStringLiteral("ApplyProgressPace"));  // each of its wake-ups is a step
   QObject::connect(&timer_, &QTimer::timeout, &timer_, [this] { Pace(); });
 }
 

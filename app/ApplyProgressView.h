@@ -35,9 +35,6 @@ class ApplyProgressView : public settings::ApplyView {
   void ShowMessage(std::u16string_view text) override;
   void BringToFront() override;
 
-  // The progress display while it is open, else null.
-  CProgressDlg* ProgressDialog() const { return dialog_.get(); }
-
  private:
   // Shows the pacer's position now, closes the display when its time has come, and sleeps
   // until the next change.

@@ -2,6 +2,27 @@
 
 #include <QCoreApplication>
 
+#include "platform/desktop/PointerSettings.h"
+#include "platform/sys/AtomicFile.h"
+#include "platform/sys/DataFolder.h"
+
+namespace {
+
+// Removes what saves cut short by a crash or a kill left in the folders the program writes: the
+// profile and default folders and the pointer settings' folder. Only the instance that holds
+// the single-instance lock may do this, since another's save in progress has a temporary file.
+void RemoveLeftoverTemporaryFiles() {
+  const std::string data = sys::DataFolder();
+  if (!data.empty()) {
+    for (std::string_view sub : {sys::kProfileSubfolder, sys::kDefaultCfgSubfolder})
+      sys::RemoveLeftoverTemporaryFiles(data + "/" + std::string(sub));
+  }
+  const std::string pointer = desktop::PointerSettingsFilePath();
+  if (!pointer.empty()) sys::RemoveLeftoverTemporaryFiles(pointer.substr(0, pointer.rfind('/')));
+}
+
+}  // namespace
+
 CKavrinDireZerudApp::CKavrinDireZerudApp(Options options) : options_(std::move(options)) {
   if (options_.instanceName.empty()) options_.instanceName = desktop::ExecutableBaseName();
 }
@@ -23,6 +44,8 @@ bool CKavrinDireZerudApp::InitInstance(std::string_view commandLine) {
     outcome_ = instance_->Start(commandLine);
     if (!outcome_.Runs()) return false;
   }
+  // Without the lock (an unsafe lock folder) another instance may be saving right now.
+  if (instance_->HoldsLock()) RemoveLeftoverTemporaryFiles();
   // The program lives in the notification area: hiding or closing its windows does not end it.
   QApplication::setQuitOnLastWindowClosed(false);
 

@@ -69,12 +69,13 @@ bool CKavrinUSBComm::BeginCommand() {
 }
 
 bool CKavrinUSBComm::Exchange(const Bytes& bytes, uint8_t awaited, Bytes& got) {
-  command = bytes;
   HidReport report;
-  BuildReport(command.data(), command.size(), report, MOUSE_REPORT_ID);
+  BuildReport(bytes.data(), bytes.size(), report, MOUSE_REPORT_ID);
   {
     // A reply that came after an earlier command gave up may have left the event signalled.
+    // The parser reads `command` to tell a flash reply to this command from a stale one.
     std::lock_guard<std::mutex> guard(replyLock);
+    command = bytes;
     expectedReply = awaited;
     replied = 0;
     hReplyEvent.Reset();
@@ -217,6 +218,21 @@ int CKavrinUSBComm::GetDpiAndRate(uint8_t outDpi[4], uint8_t outRate[4]) const {
   return 1;
 }
 
+bool CKavrinUSBComm::AnswersCommandLocked(const uint8_t* report) const {
+  switch (report[1]) {
+    case CMD_FLASH_READ:
+      // A read reply repeats the offset it was read from.
+      return report[2] == Byte(command, 2);
+    case CMD_FLASH_WRITE: {
+      // A write reply repeats the chunk's data bytes (k of them) from byte 4 on.
+      const size_t k = std::min<size_t>(Byte(command, 3) & 0x0F, kChunk);
+      return std::memcmp(report + 4, command.data() + 3, k) == 0;
+    }
+    default:
+      return true;
+  }
+}
+
 void CKavrinUSBComm::AcceptReplyLocked(const uint8_t* report) {
   replied = 1;
   std::copy_n(report + 1, reply.size(), reply.begin());
@@ -233,6 +249,10 @@ bool CKavrinUSBComm::OnReport(const uint8_t* b, size_t length) {
     switch (b[1]) {
       case CMD_FLASH_WRITE:
       case CMD_FLASH_READ:
+        // A reply to an earlier transfer that gave up is dropped; the command in flight goes
+        // on waiting for its own.
+        if (awaited && AnswersCommandLocked(b)) AcceptReplyLocked(b);
+        break;
       case CMD_FLASH_ERASE:
         if (awaited) AcceptReplyLocked(b);
         break;

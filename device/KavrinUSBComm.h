@@ -20,7 +20,9 @@ namespace device {
 // "KEYSTATUS_MSG" (wParam = button state), posted to the notify window.
 //
 // Commands come from one thread at a time and return 1 or 0; 0 without sending anything while
-// the device is closed or another command is in flight. There is no retry.
+// the device is closed or another command is in flight. There is no retry. A flash-read reply
+// of another offset or a flash-write reply of other data is a late reply to an earlier command:
+// it is dropped and the command goes on waiting within its time-out.
 class CKavrinUSBComm : public CHIDCommMFC {
  public:
   // `replyTimeoutMs` bounds each command's write and its wait for the reply.
@@ -78,6 +80,10 @@ class CKavrinUSBComm : public CHIDCommMFC {
   bool BeginCommand();
   void EndCommand() { busy = false; }
   void AcceptReplyLocked(const uint8_t* report);
+  // False for a flash reply whose own echo shows it answers another request than the command
+  // in flight (a read of another offset, a write of other data): a late reply to an earlier
+  // command. Other replies carry nothing that names their request.
+  bool AnswersCommandLocked(const uint8_t* report) const;
 
   std::atomic<bool> busy{false};
   // Guards the fields below that the parser writes: "is a reply awaited" and "take it" are

@@ -1,5 +1,6 @@
 // Feeds arbitrary bytes to the skin file reader as the content of Setup.ini and reads the value
 // forms the windows use: strings, rectangles and single numbers.
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <cstddef>
@@ -12,14 +13,39 @@
 
 namespace {
 
+// A temporary folder of the fuzzer's own holding the one input file; both are removed when the
+// process exits.
+class FuzzFolder {
+ public:
+  FuzzFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp && tmp[0] == '/' ? tmp : "/tmp") + "/kdz-fuzz-skin-XXXXXX";
+    if (mkdtemp(pattern.data()) != nullptr) {
+      folder_ = pattern;
+      file_ = folder_ + "/Setup.ini";
+    }
+  }
+  ~FuzzFolder() {
+    if (folder_.empty()) return;
+    ::unlink(file_.c_str());
+    ::rmdir(folder_.c_str());
+  }
+  const std::string& File() const { return file_; }
+
+ private:
+  std::string folder_;
+  std::string file_;
+};
+
 const std::string& IniPath() {
-  static const std::string path = "/tmp/kdz_fuzz_setup_" + std::to_string(getpid()) + ".ini";
-  return path;
+  static const FuzzFolder folder;
+  return folder.File();
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  if (IniPath().empty()) return 0;
   FILE* f = std::fopen(IniPath().c_str(), "wb");
   if (!f) return 0;
   std::fwrite(data, 1, size, f);

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 
 #include <climits>
+#include <ctime>
+#include <utility>
 
 #include "platform/sys/Utf.h"
 #include "resources/XmlTextFile.h"
@@ -76,13 +78,81 @@ int32_t ParseInt(std::u16string_view s) {
   return static_cast<int32_t>(v);
 }
 
+// How long after its last modification a file's size and time can still miss a rewrite: the
+// modification time comes from a clock that advances in ticks (up to 2 s on some file systems).
+constexpr time_t kRacySeconds = 2;
+
+bool operator==(const timespec& a, const timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
 }  // namespace
+
+struct CINIFile::Decoded {
+  dev_t device;
+  ino_t inode;
+  off_t size;
+  timespec modified;
+  std::u16string text;
+
+  bool Describes(const struct stat& st) const {
+    return device == st.st_dev && inode == st.st_ino && size == st.st_size &&
+           modified == st.st_mtim;
+  }
+};
 
 CINIFile::CINIFile() = default;
 CINIFile::~CINIFile() = default;
 
+CINIFile::CINIFile(const CINIFile& other) : path_(other.path_) {
+  std::lock_guard<std::mutex> guard(other.cacheLock_);
+  cache_ = other.cache_;
+}
+
+CINIFile& CINIFile::operator=(const CINIFile& other) {
+  if (this == &other) return *this;
+  std::shared_ptr<const Decoded> cache;
+  {
+    std::lock_guard<std::mutex> guard(other.cacheLock_);
+    cache = other.cache_;
+  }
+  std::lock_guard<std::mutex> guard(cacheLock_);
+  path_ = other.path_;
+  cache_ = std::move(cache);
+  return *this;
+}
+
+std::shared_ptr<const CINIFile::Decoded> CINIFile::Text() const {
+  std::lock_guard<std::mutex> guard(cacheLock_);
+  const std::string path = sys::ToUtf8(path_);
+  struct stat before {};
+  if (::stat(path.c_str(), &before) != 0) {
+    cache_.reset();
+    return nullptr;
+  }
+  if (cache_ && cache_->Describes(before)) return cache_;
+  timespec readAt{};
+  clock_gettime(CLOCK_REALTIME, &readAt);
+  // Read like the language file: only a regular file, in the encoding its byte-order mark
+  // names, else UTF-8 when the bytes are UTF-8, else the locale's code set.
+  auto decoded = std::make_shared<Decoded>(
+      Decoded{before.st_dev, before.st_ino, before.st_size, before.st_mtim, {}});
+  std::u16string message;
+  uint32_t flags = 0;
+  if (!xml::ReadTextFile(path_, decoded->text, message, flags)) {
+    cache_.reset();
+    return nullptr;
+  }
+  // Kept only when a rewrite after the stat above would have moved the modification time.
+  const bool racy = before.st_mtim.tv_sec >= readAt.tv_sec - kRacySeconds;
+  cache_ = racy ? nullptr : decoded;
+  return decoded;
+}
+
 int CINIFile::SetFile(const std::u16string& path) {
+  std::lock_guard<std::mutex> guard(cacheLock_);
   path_ = path;
+  cache_.reset();
   struct stat st {};
   if (path.empty() || stat(sys::ToUtf8(path).c_str(), &st) != 0) return 0;
   return S_ISDIR(st.st_mode) ? 0 : 1;
@@ -92,13 +162,10 @@ const std::u16string& CINIFile::GetFile() const { return path_; }
 
 std::u16string CINIFile::GetString(std::u16string_view section, std::u16string_view key) const {
   if (path_.empty() || section.empty() || key.empty()) return {};
-  // Read like the language file: only a regular file, in the encoding its byte-order mark
-  // names, else UTF-8 when the bytes are UTF-8, else the locale's code set.
-  std::u16string text, message;
-  uint32_t flags = 0;
-  if (!xml::ReadTextFile(path_, text, message, flags)) return {};
+  const std::shared_ptr<const Decoded> decoded = Text();
+  if (!decoded) return {};
   std::u16string_view value;
-  if (!FindValue(text, section, key, value)) return {};
+  if (!FindValue(decoded->text, section, key, value)) return {};
   if (value.size() >= 2 && value.front() == value.back() &&
       (value.front() == u'"' || value.front() == u'\'')) {
     value = value.substr(1, value.size() - 2);

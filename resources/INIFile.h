@@ -1,12 +1,17 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
 // Reader of the skin file: remembers the file's path and reads one value as a string or as a
-// list of decimal numbers. Nothing is cached; every call reads the file again, so an edit of the
-// file shows at the next read.
+// list of decimal numbers. The decoded file is kept while the file's identity (device and
+// inode), size and modification time stay as they were, so hundreds of look-ups decode it once;
+// any change shows at the next read. A file modified within the last seconds before it was read
+// is read again at every look-up, since a rewrite within one tick of the file system's clock
+// can leave all three unchanged.
 //
 // Section and key names match ignoring ASCII letter case; a missing file, section or key gives
 // an empty value; the blanks around a value and one pair of matching quotes around it are
@@ -15,8 +20,8 @@ class CINIFile {
  public:
   CINIFile();
   virtual ~CINIFile();
-  CINIFile(const CINIFile&) = default;
-  CINIFile& operator=(const CINIFile&) = default;
+  CINIFile(const CINIFile& other);
+  CINIFile& operator=(const CINIFile& other);
 
   // Stores the path in every case; 1 when it names an existing object that is not a
   // directory, else 0.
@@ -34,5 +39,11 @@ class CINIFile {
   static constexpr size_t kMaxValue = 259;
 
  private:
+  struct Decoded;
+  // The decoded text of the file as it is now; null when it cannot be read.
+  std::shared_ptr<const Decoded> Text() const;
+
   std::u16string path_;
+  mutable std::mutex cacheLock_;  // look-ups may come from more than one thread
+  mutable std::shared_ptr<const Decoded> cache_;  // shared by copies; never changed once made
 };

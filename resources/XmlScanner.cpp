@@ -124,6 +124,8 @@ int32_t ProcessingInstruction(tagXMLSCANNER& s, tagXMLTOKEN& t) {
   return Finish(s, t, XML_NODE_PI, gt + 1);
 }
 
+// A document type ends at the first '>' outside its markup declarations; quotes count only
+// inside a declaration, and comments and processing instructions between them are skipped whole.
 int32_t Doctype(tagXMLSCANNER& s, tagXMLTOKEN& t) {
   int depth = 0;  // nesting of markup declarations inside the document type
   char16_t quote = 0;
@@ -139,6 +141,14 @@ int32_t Doctype(tagXMLSCANNER& s, tagXMLTOKEN& t) {
       } else if (c == u'>') {
         --depth;
       }
+    } else if (c == u'<' && s.At(i + 1) == u'!' && s.At(i + 2) == u'-' && s.At(i + 3) == u'-') {
+      // A comment of the internal subset is skipped whole: its quotes and '<' are text.
+      i = FindDelimiter(s, i + 4, u"-->", i + 4);
+      if (i < 0) break;
+    } else if (c == u'<' && s.At(i + 1) == u'?') {
+      // So is a processing instruction.
+      i = FindDelimiter(s, i + 2, u"?>", i + 2);
+      if (i < 0) break;
     } else if (c == u'<') {
       ++depth;
     } else if (c == u'>') {

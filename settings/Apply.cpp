@@ -3,8 +3,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <span>
+#include <utility>
 
 #include "settings/ButtonEncoder.h"
+#include "settings/FactoryDefaults.h"
 #include "settings/MacroCompiler.h"
 
 namespace settings {
@@ -15,6 +17,20 @@ constexpr uint8_t kAllModes = 0x0F;
 // Two 4-bit values in one byte: `high` in bits 4-7, `low` in bits 0-3.
 uint8_t Nibbles(uint8_t high, uint8_t low) {
   return static_cast<uint8_t>((high & 0x0F) << 4 | (low & 0x0F));
+}
+
+// A record's value as the mouse may be sent it: one outside 0 to `max` (a file may hold any
+// byte) goes as the field's factory value.
+uint8_t WithinRange(uint8_t value, uint8_t max, uint8_t factory) {
+  return value <= max ? value : factory;
+}
+
+// The four modes' values packed two to a byte, as the DPI and report-rate commands take them.
+std::pair<uint8_t, uint8_t> PackModes(const uint8_t (&values)[MODE_COUNT], uint8_t max,
+                                      uint8_t factory) {
+  uint8_t v[MODE_COUNT];
+  for (int m = 0; m < MODE_COUNT; ++m) v[m] = WithinRange(values[m], max, factory);
+  return {Nibbles(v[1], v[0]), Nibbles(v[3], v[2])};
 }
 
 // The desktop's values a mode record asks for.
@@ -160,12 +176,11 @@ ApplyRunner::Outcome ApplyRunner::RunDeviceSteps(int& failedMode) {
 }
 
 int ApplyRunner::WriteDeviceConfig(const tagDEVICEINFO& info) {
-  if (!comm_.SetDpi(kAllModes, Nibbles(info.dpiLevel[1], info.dpiLevel[0]),
-                    Nibbles(info.dpiLevel[3], info.dpiLevel[2])))
-    return 0;
-  if (!comm_.SetReportRate(kAllModes, Nibbles(info.rateIndex[1], info.rateIndex[0]),
-                           Nibbles(info.rateIndex[3], info.rateIndex[2])))
-    return 0;
+  const auto [dpi01, dpi23] = PackModes(info.dpiLevel, kMaxDpiLevel, kFactoryDpiLevel);
+  if (!comm_.SetDpi(kAllModes, dpi01, dpi23)) return 0;
+  const auto [rate01, rate23] =
+      PackModes(info.rateIndex, kMaxReportRateIndex, kFactoryReportRateIndex);
+  if (!comm_.SetReportRate(kAllModes, rate01, rate23)) return 0;
   return comm_.SetCustomMode(info.currentMode) ? 1 : 0;
 }
 

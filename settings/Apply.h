@@ -108,8 +108,8 @@ class ApplyRunner {
   void ApplySettings();
 
   // Sends the DPI levels and report-rate indices of the four modes and the current mode; 1 when
-  // all three commands succeed, 0 at the first failure. Each level and index is masked to its
-  // nibble, so that a value above 15 cannot reach the neighbouring mode.
+  // all three commands succeed, 0 at the first failure. A level or index outside 0 to 3 (a file
+  // may hold any byte) is sent as its factory value; the record keeps what it holds.
   int WriteDeviceConfig(const tagDEVICEINFO& info);
 
   // Sets the desktop's pointer speed, acceleration, wheel lines and double-click time from a

@@ -24,7 +24,6 @@ class ApplyProgressPacer {
   // Apply is done at tick `now`: position 100, closing kFinalHoldMs later. Only the first call
   // counts.
   void Finish(uint32_t now);
-  bool Finished() const { return finished_; }
 
   int Position(uint32_t now) const;
   bool Closed(uint32_t now) const;

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/sys/AtomicFile.h"
 #include "platform/sys/DataFolder.h"
 #include "settings/FactoryDefaults.h"
 #include "settings/ProfileFiles.h"
@@ -73,9 +74,12 @@ void DeviceSettings::LoadDefaultProfiles() {
 void DeviceSettings::SaveDefaultProfiles() const {
   std::string folder;
   if (!sys::DataSubfolder(sys::kDefaultCfgSubfolder, folder)) return;
+  // Each file is whole on the disk when written; their four renames are made durable together.
   for (int m = 0; m < MODE_COUNT; ++m) {
-    WriteBufferToFile(DefaultFilePath(folder, m), &EditingModes[m], sizeof(tagMODEINFO));
+    WriteBufferToFile(DefaultFilePath(folder, m), &EditingModes[m], sizeof(tagMODEINFO),
+                      sys::FolderSync::Caller);
   }
+  sys::SyncFolder(folder);
 }
 
 }  // namespace settings

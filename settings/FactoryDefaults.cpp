@@ -86,8 +86,8 @@ void LoadFactoryDefaults(tagMODEINFO& record, int mode) {
   record.wheelOnePage = 0;
   record.pointerPrecision = 0;
   record.doubleClickSpeed = 4;
-  record.dpiLevel = 1;
-  record.reportRateIndex = 1;
+  record.dpiLevel = kFactoryDpiLevel;
+  record.reportRateIndex = kFactoryReportRateIndex;
   if (known) {
     record.light.red = kColours[mode].red;
     record.light.green = kColours[mode].green;

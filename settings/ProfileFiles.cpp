@@ -45,8 +45,9 @@ bool ReadFileToBuffer(const std::string& path, void* buffer, size_t n) {
   return true;
 }
 
-bool WriteBufferToFile(const std::string& path, const void* buffer, size_t n) {
-  return sys::WriteFileAtomically(path, buffer, n) == winerr::ERROR_SUCCESS;
+bool WriteBufferToFile(const std::string& path, const void* buffer, size_t n,
+                       sys::FolderSync folderSync) {
+  return sys::WriteFileAtomically(path, buffer, n, folderSync) == winerr::ERROR_SUCCESS;
 }
 
 std::string DefaultFilePath(const std::string& folder, int mode) {

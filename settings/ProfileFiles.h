@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/sys/AtomicFile.h"
+
 // The settings files: raw copies of the in-memory records, with no header, version or checksum.
 namespace settings {
 
@@ -15,8 +17,10 @@ inline constexpr char SEQUENCE_FILE_NAME[] = "sequence.dat";
 bool ReadFileToBuffer(const std::string& path, void* buffer, size_t n);
 
 // Creates or replaces the file with the `n` bytes of `buffer`, whole or not at all: a failure
-// leaves the old file as it was. True when the file was written.
-bool WriteBufferToFile(const std::string& path, const void* buffer, size_t n);
+// leaves the old file as it was. True when the file was written. With FolderSync::Caller the
+// caller syncs the folder once after several files (sys::SyncFolder).
+bool WriteBufferToFile(const std::string& path, const void* buffer, size_t n,
+                       sys::FolderSync folderSync = sys::FolderSync::Now);
 
 // "<folder>/default<mode>", the default file of a mode.
 std::string DefaultFilePath(const std::string& folder, int mode);

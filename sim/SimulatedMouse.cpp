@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/sys/WinError.h"
+#include "sim/PreciseWait.h"
 
 namespace sim {
 namespace {
@@ -253,8 +254,17 @@ void SimulatedMouse::DeliveryLoop() {
       continue;
     }
     const auto due = pending_.front().due;
-    if (std::chrono::steady_clock::now() < due) {
-      pendingChanged_.wait_until(lock, due);
+    const auto now = std::chrono::steady_clock::now();
+    if (now < SleepTarget(due)) {
+      pendingChanged_.wait_until(lock, SleepTarget(due));
+      continue;
+    }
+    if (now < due) {
+      // The last stretch, without the lock, so that commands and injections go on meanwhile; a
+      // report queued for earlier is taken at the next turn.
+      lock.unlock();
+      PreciseWaitRest(due);
+      lock.lock();
       continue;
     }
     std::pop_heap(pending_.begin(), pending_.end(), later);

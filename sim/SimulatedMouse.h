@@ -181,7 +181,8 @@ class SimulatedMouse {
 
   // --- Timing and faults -----------------------------------------------------------------
   // Every input report leaves `ms` after it was produced (0, the default: at once, on the
-  // thread that produced it, so a reply reaches the host before the host's write returns).
+  // thread that produced it, so a reply reaches the host before the host's write returns),
+  // within microseconds of its time (see PreciseWait.h).
   void SetLatency(uint32_t ms);
   // Every report received counts against the first fault that matches its command byte; a
   // fault is gone once its count is used up.

@@ -144,7 +144,6 @@ void CBitmapBtn::mousePressEvent(QMouseEvent* event) {
 }
 
 void CBitmapBtn::mouseReleaseEvent(QMouseEvent* event) {
-  if (!isEnabled()) return;
   if (!toggleMode || event->button() != Qt::LeftButton) {
     QAbstractButton::mouseReleaseEvent(event);  // a push click reaches the parent as BN_CLICKED
     event->accept();

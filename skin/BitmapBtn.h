@@ -48,8 +48,6 @@ class CBitmapBtn : public QAbstractButton {
   void EnableDownLook(int enable);
   void EnableOverLook(int enable);
 
-  int ControlId() const { return controlId_; }
-
   // 1 makes the button a toggle. There is no setter: an owner that wants a toggle sets it after
   // creating the button.
   int toggleMode = 0;

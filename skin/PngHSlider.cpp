@@ -63,7 +63,7 @@ int CPngHSlider::ThumbX() const {
   const int64_t range = int64_t(max_) - min_;
   int64_t x = minX_;
   if (range > 0) x += span * (int64_t(position_) - min_) / range;
-  return static_cast<int>(qBound(int64_t(minX_), x, int64_t(minX_) + span));
+  return static_cast<int>(x);  // SetPos keeps the position within the range
 }
 
 int CPngHSlider::AlignedY() const {

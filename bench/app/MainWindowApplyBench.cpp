@@ -102,6 +102,8 @@ void BM_ApplyThroughTheMainWindow(benchmark::State& state) {
     const double minimum = roundTrips * 2.0 * latencyMs / 1000.0;
     state.counters["minimum_ms"] = minimum * 1000.0;
     state.counters["ratio_without_hold"] = (perApply - hold) / minimum;
+    state.counters["model_ratio"] =
+        bench::LatencyModelRatio(latencyMs, static_cast<size_t>(roundTrips + 0.5));
   }
 }
 

@@ -5,11 +5,8 @@
 #include <sys/prctl.h>
 
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
-#include <mutex>
 #include <memory>
-#include <thread>
 
 #include "bench/settings/LatencyBackend.h"
 #include "device/KavrinUSBComm.h"
@@ -65,51 +62,14 @@ void BM_WriteWholeChangedImage(benchmark::State& state) {
   bench::ReportAgainstMinimum(state, commands, seconds, latencyMs);
 }
 
-// The latency model alone, with no program in between: per round trip, a timed sleep on this
-// thread (the report out), then a timed wait on a second thread that wakes this one (the reply
-// back), as the simulated link does it. Its ratio to the minimum is what the timers themselves
-// add, so BM_WriteWholeChangedImage's ratio over this one is the program's own share.
+// The latency model alone (bench::LatencyModelRatio) over the round trips of a whole changed
+// image; BM_WriteWholeChangedImage's ratio over this one is the program's own share.
 void BM_LatencyModelAlone(benchmark::State& state) {
-  const auto latency = std::chrono::milliseconds(state.range(0));
-  constexpr int kRoundTrips = 776;  // as measured for a whole changed image
+  constexpr size_t kRoundTrips = 776;  // as measured for a whole changed image
   prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-  std::mutex lock;
-  std::condition_variable changed;
-  Clock::time_point due{};
-  bool pending = false, replied = false, stop = false;
-  std::thread link([&] {
-    std::unique_lock<std::mutex> guard(lock);
-    for (;;) {
-      changed.wait(guard, [&] { return pending || stop; });
-      if (stop) return;
-      changed.wait_until(guard, due, [&] { return stop; });
-      pending = false;
-      replied = true;
-      changed.notify_all();
-    }
-  });
-  double seconds = 0;
-  for (auto _ : state) {
-    const auto start = Clock::now();
-    for (int i = 0; i < kRoundTrips; ++i) {
-      std::this_thread::sleep_until(Clock::now() + latency);
-      std::unique_lock<std::mutex> guard(lock);
-      due = Clock::now() + latency;
-      pending = true;
-      replied = false;
-      changed.notify_all();
-      changed.wait(guard, [&] { return replied; });
-    }
-    seconds += std::chrono::duration<double>(Clock::now() - start).count();
-  }
-  {
-    std::lock_guard<std::mutex> guard(lock);
-    stop = true;
-  }
-  changed.notify_all();
-  link.join();
-  const double minimum = kRoundTrips * 2.0 * static_cast<double>(latency.count()) / 1000.0;
-  state.counters["ratio"] = seconds / static_cast<double>(state.iterations()) / minimum;
+  double ratio = 0;
+  for (auto _ : state) ratio += bench::LatencyModelRatio(static_cast<uint32_t>(state.range(0)), kRoundTrips);
+  state.counters["ratio"] = ratio / static_cast<double>(state.iterations());
 }
 
 BENCHMARK(BM_LatencyModelAlone)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);

@@ -1,15 +1,20 @@
 #pragma once
 
 #include <chrono>
+#include <condition_variable>
+#include <cstddef>
 #include <memory>
+#include <mutex>
+#include <span>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <benchmark/benchmark.h>
 
 #include "platform/hid/HidBackend.h"
+#include "sim/PreciseWait.h"
 #include "sim/SimulatedHidBackend.h"
+#include "sim/SimulatedMouse.h"
 
 // The simulated mouse behind a link with a fixed latency each way.
 namespace bench {
@@ -26,7 +31,7 @@ class DelayedWrites : public hid::HidDevice {
     return inner_->Read(buffer, length, transferred, timeoutMs);
   }
   int Write(const uint8_t* data, size_t length, size_t* transferred, uint32_t timeoutMs) override {
-    if (latency_.count() > 0) std::this_thread::sleep_until(Clock::now() + latency_);
+    if (latency_.count() > 0) sim::PreciseWaitUntil(Clock::now() + latency_);
     return inner_->Write(data, length, transferred, timeoutMs);
   }
   void Cancel() override { inner_->Cancel(); }
@@ -62,8 +67,46 @@ class LatencyBackend : public hid::HidBackend {
   uint32_t latencyMs_;
 };
 
+// The latency model alone, with no program in between: `roundTrips` times the delay of a report
+// out (as DelayedWrites) and a mode-info command to the simulated mouse, whose reply comes back
+// after its own latency to the cheapest host there is. Returns the time taken over the least
+// time possible (two latencies per round trip): what the model itself adds.
+inline double LatencyModelRatio(uint32_t latencyMs, size_t roundTrips) {
+  struct Host : sim::SimulatedMouse::Host {
+    void DeliverInputReport(std::span<const uint8_t>) override {
+      {
+        std::lock_guard<std::mutex> guard(lock);
+        ++replies;
+      }
+      changed.notify_all();
+    }
+    void ConnectionChanged(bool) override {}
+    std::mutex lock;
+    std::condition_variable changed;
+    size_t replies = 0;
+  };
+  if (latencyMs == 0 || roundTrips == 0) return 0;
+  sim::SimulatedMouse mouse;
+  Host host;
+  mouse.AttachHost(&host);
+  mouse.SetLatency(latencyMs);
+  const sim::Report modeInfo{sim::kReportId, sim::CMD_MODE_INFO, 0, 0, 0, 0, 0, 0};
+  const auto latency = std::chrono::milliseconds(latencyMs);
+  const auto start = Clock::now();
+  for (size_t i = 0; i < roundTrips; ++i) {
+    sim::PreciseWaitUntil(Clock::now() + latency);
+    mouse.ReceiveOutputReport(modeInfo);
+    std::unique_lock<std::mutex> guard(host.lock);
+    host.changed.wait(guard, [&] { return host.replies > i; });
+  }
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  mouse.AttachHost(nullptr);
+  return seconds / (static_cast<double>(roundTrips) * 2.0 * latencyMs / 1000.0);
+}
+
 // Reports the round trips per iteration and, with a latency, the protocol's minimum (two
-// latencies per round trip) and the measured time's ratio to it.
+// latencies per round trip), the measured time's ratio to it, and beside it the ratio of the
+// latency model alone over as many round trips (model_ratio).
 inline void ReportAgainstMinimum(benchmark::State& state, size_t commands, double seconds,
                                  uint32_t latencyMs) {
   const double iterations = static_cast<double>(state.iterations());
@@ -73,6 +116,8 @@ inline void ReportAgainstMinimum(benchmark::State& state, size_t commands, doubl
     const double minimum = roundTrips * 2.0 * latencyMs / 1000.0;
     state.counters["minimum_ms"] = minimum * 1000.0;
     state.counters["ratio"] = (seconds / iterations) / minimum;
+    state.counters["model_ratio"] =
+        LatencyModelRatio(latencyMs, static_cast<size_t>(roundTrips + 0.5));
   } else {
     state.counters["us_per_round_trip"] = seconds / iterations / roundTrips * 1e6;
   }

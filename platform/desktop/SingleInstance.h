@@ -119,7 +119,6 @@ class SingleInstance {
   // Sends one request to the instance that publishes the socket, and waits for its answer.
   SendResult Send(InstanceRequest request);
 
-  const std::string& Folder() const { return folder_; }
   std::string LockPath() const;
   std::string SocketPath() const;
 

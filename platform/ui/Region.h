@@ -4,11 +4,13 @@
 #include <QRect>
 #include <QRegion>
 
+#include <cstring>
 #include <vector>
 
 // Window shapes from images. A shape is built from the runs of kept pixels of each row; rows
 // with the same runs share one band, so a mask of a few large areas gives a few rectangles and
-// the region is set in one go, never pixel by pixel.
+// the region is set in one go, never pixel by pixel. A row whose pixels equal the row above
+// (most rows of a window's mask) takes its runs without a scan.
 namespace ui {
 
 // A mask pixel is a hole when its red and its blue component are both 255, whatever its green:
@@ -43,8 +45,14 @@ QRegion RegionOfPixels(const QImage& image, Keep keep) {
       rects.emplace_back(QPoint(band[i], bandTop), QPoint(band[i + 1] - 1, bottom - 1));
     }
   };
+  const size_t lineBytes = static_cast<size_t>(w) * sizeof(QRgb);
+  const QRgb* above = nullptr;
   for (int y = 0; y < h; ++y) {
     const QRgb* line = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+    // A row of the same pixels as the row above has its runs: the band goes on without a scan.
+    const bool sameAsAbove = above != nullptr && std::memcmp(line, above, lineBytes) == 0;
+    above = line;
+    if (sameAsAbove) continue;
     row.clear();
     int x = 0;
     while (x < w) {

@@ -48,3 +48,47 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+// A save cut short by a kill leaves NAME.tmp-XXXXXX files behind; the instance that runs with
+// the single-instance lock removes them from the folders it writes. A process that only passes
+// a request on, or runs without the lock, leaves them: another instance may be saving.
+TEST_F(AppFixture, LeftoverTemporaryFilesAreRemovedByTheInstanceThatHoldsTheLock) {
+  testutil::ScopedEnv config("XDG_CONFIG_HOME", (data / "config").c_str());
+  const std::vector<std::string> leftovers = {
+      data.DefaultCfg() + "/default2.tmp-Ab12Cd", data.Cfg() + "/mine.gmp.tmp-xY9000",
+      data / "config/Kavrin-DireZerud/pointer.ini.tmp-q1w2e3"};
+  const std::vector<std::string> kept = {data.DefaultCfg() + "/default2",
+                                         data.Cfg() + "/notes.tmp-1",
+                                         data / "config/Kavrin-DireZerud/pointer.ini"};
+  data.Write("not-a-folder", "x");  // a lock folder that cannot be used
+  const struct {
+    const char* what;
+    const char* commandLine;
+    std::string lockFolder;
+    bool runs;
+    bool removed;
+  } cases[] = {
+      {"passes exit on", "exit", data / "run", false, false},
+      {"runs without the lock", "", data / "not-a-folder", true, false},
+      {"runs with the lock", "", data / "run", true, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    for (const std::string& path : leftovers) data.Write(path.substr(data.path().size() + 1), "x");
+    for (const std::string& path : kept) data.Write(path.substr(data.path().size() + 1), "x");
+    CKavrinDireZerudApp::Options options;
+    options.instance.folder = c.lockFolder;
+    options.instanceName = "kdz-app-test";
+    options.window = WindowOptions();
+    CKavrinDireZerudApp app(options);
+    EXPECT_EQ(app.InitInstance(c.commandLine), c.runs);
+    for (const std::string& path : leftovers)
+      EXPECT_EQ(std::filesystem::exists(path), !c.removed) << path;
+    for (const std::string& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
+    app.ExitInstance();
+  }
+}
+
+}  // namespace

@@ -1,10 +1,15 @@
 // The main window against the simulated mouse, on Qt's offscreen platform.
 #include <QTimer>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 
 #include "platform/desktop/SingleInstance.h"
+#include "platform/sys/Tick.h"
 #include "platform/ui/CaptionDrag.h"
 #include "platform/ui/FileDialog.h"
 #include "settings/FactoryDefaults.h"
@@ -265,6 +270,69 @@ TEST_F(MainWindowTest, ApplyWritesTheMouseWithTheProgressShownOverTheWindow) {
     EXPECT_TRUE(SameBytes(w.Settings().EditingModes[m], w.Settings().AppliedModes[m]));
   EXPECT_TRUE(std::filesystem::exists(data.DefaultCfg() + "/default3"));
   EXPECT_TRUE(w.isVisible());
+  for (QWidget* top : QApplication::topLevelWidgets())
+    EXPECT_EQ(dynamic_cast<CProgressDlg*>(top), nullptr) << "the progress display is gone";
+}
+
+// Counts the wake-ups of the progress display's pacing timer.
+class PaceWakeups : public QObject {
+ public:
+  PaceWakeups() { qApp->installEventFilter(this); }
+  ~PaceWakeups() override { qApp->removeEventFilter(this); }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject* receiver, QEvent* e) override {
+    if (e->type() == QEvent::Timer && receiver->objectName() == "ApplyProgressPace") ++count;
+    return false;
+  }
+};
+
+// The display steps once every 100 ms up to position 89 and then sleeps until Apply is done: a
+// long Apply costs no wake-ups. The display's clock runs with the steady clock but jumps 9 s
+// ahead while the device work is held, so the display is at 89 at its next step.
+TEST_F(MainWindowTest, TheProgressDisplaySleepsFromPosition89UntilApplyIsDone) {
+  std::atomic<uint32_t> ahead{0};
+  sys::ScopedTickSource clock([&ahead] {
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now().time_since_epoch());
+    return static_cast<uint32_t>(ms.count()) + ahead.load();
+  });
+  Start();
+  // The device work waits in the mouse's first reply until the test lets it go.
+  std::mutex mutex;
+  std::condition_variable changed;
+  bool release = false, held = false;
+  backend.Mouse().SetReplyHook([&](uint8_t) {
+    std::unique_lock<std::mutex> lock(mutex);
+    if (held) return;
+    held = true;
+    changed.wait_for(lock, std::chrono::seconds(10), [&] { return release; });
+  });
+  PaceWakeups wakeups;
+  int wakeupsAsleep = -1, positionAsleep = -1;
+  constexpr int kWatchMs = 400;  // four steps' worth
+  QTimer::singleShot(0, [&] {
+    ahead = 9000;
+    wakeups.count = 0;
+    QTimer::singleShot(kWatchMs, [&] {
+      wakeupsAsleep = wakeups.count;
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (auto* progress = dynamic_cast<CProgressDlg*>(top))
+          positionAsleep = progress->ProgressBar().GetPos();
+      }
+      std::lock_guard<std::mutex> lock(mutex);
+      release = true;
+      changed.notify_all();
+    });
+  });
+  Click(Button::Apply);
+  backend.Mouse().SetReplyHook({});
+
+  EXPECT_EQ(positionAsleep, 89);
+  // The step that was due when the clock jumped reaches 89; none follows.
+  EXPECT_LE(wakeupsAsleep, 1);
+  EXPECT_TRUE(boxes.empty());
   for (QWidget* top : QApplication::topLevelWidgets())
     EXPECT_EQ(dynamic_cast<CProgressDlg*>(top), nullptr) << "the progress display is gone";
 }

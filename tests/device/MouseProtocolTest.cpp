@@ -332,7 +332,8 @@ TEST_F(MouseProtocol, SuccessTestsOfTheReplies) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    OpenMouse();
+    // A flash reply of another offset or data is taken for a late one and waited past.
+    OpenMouse(kShortReplyMs);
     mouse.SetTestMode(true);
     mouse.SetFlashBlock(1, Erased());
     mouse.AddFault({.kind = sim::FaultKind::WrongData, .patch = c.patch});
@@ -394,7 +395,7 @@ TEST_F(MouseProtocol, ShortLastChunkCarriesOnlyItsBytes) {
 TEST_F(MouseProtocol, FlashFailures) {
   {
     SCOPED_TRACE("write over unerased bits stops at the first chunk");
-    OpenMouse();
+    OpenMouse(kShortReplyMs);
     mouse.SetTestMode(true);
     mouse.SetFlashBlock(2, sim::FlashBlock{});
     const sim::FlashBlock pattern = Pattern(1);
@@ -577,6 +578,66 @@ TEST_F(MouseProtocol, ALateReplyIsNotTakenByTheNextCommand) {
     EXPECT_EQ(c.run(*comm), 1) << "the next command gets its own reply";
     comm.reset();  // before the window it posts to
   }
+}
+
+// A flash reply that comes after its command gave up, while the next command of its kind is in
+// flight, is told apart by its own echo (the offset read, the data written) and dropped: the
+// command in flight takes its own reply. The latency and the late reply's extra delay are each
+// below the time-out and together above it, so the late reply arrives after its command gave up
+// and before the next command's own reply.
+TEST_F(MouseProtocol, AStaleFlashReplyIsDroppedWhileTheNextCommandWaits) {
+  constexpr uint32_t kTimeoutMs = 600, kLatencyMs = 400, kLateMs = 400;
+  const sim::FlashBlock pattern = Pattern(0x41);
+  const uint8_t first[4] = {0x10, 0x20, 0x30, 0x40}, second[4] = {0x50, 0x60, 0x70, 0x80};
+  struct Case {
+    const char* name;
+    uint8_t command;
+    std::function<int(TestComm&)> late;  // the command whose reply comes late
+    std::function<int(TestComm&)> next;  // the next one of the same kind
+  };
+  const Case cases[] = {
+      {"read", device::CMD_FLASH_READ,
+       [](TestComm& c) {
+         uint8_t out[4];
+         return c.ReadFlash(1, 8, 4, out);
+       },
+       [&](TestComm& c) {
+         uint8_t out[8] = {};
+         const int result = c.ReadFlash(1, 0, 8, out);
+         EXPECT_TRUE(std::equal(out, out + 8, pattern.begin())) << "the stale bytes were taken";
+         return result;
+       }},
+      {"write", device::CMD_FLASH_WRITE, [&](TestComm& c) { return c.WriteFlash(2, 0, 4, first); },
+       [&](TestComm& c) { return c.WriteFlash(2, 4, 4, second); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    OpenMouse(kTimeoutMs);
+    mouse.SetTestMode(true);
+    mouse.SetFlashBlock(1, pattern);
+    mouse.SetFlashBlock(2, Erased());
+    mouse.SetLatency(kLatencyMs);
+    mouse.AddFault({.kind = sim::FaultKind::LateReply, .command = c.command, .delayMs = kLateMs});
+    const size_t before = comm->Parsed();
+    EXPECT_EQ(c.late(*comm), 0);
+    EXPECT_EQ(comm->Parsed(), before) << "the reply came before its command gave up";
+    EXPECT_EQ(c.next(*comm), 1);
+    EXPECT_TRUE(comm->WaitParsed(before + 2)) << "the late reply came";
+    mouse.SetLatency(0);
+    comm.reset();
+  }
+  EXPECT_EQ(mouse.GetFlashBlock(2)[4], 0x50);
+}
+
+// A wrong echo of a DPI setting is no late reply: it fails at once, not at the time-out.
+TEST_F(MouseProtocol, AWrongSetDpiEchoStillFailsAtOnce) {
+  constexpr uint32_t kLongTimeoutMs = 20000;
+  OpenMouse(kLongTimeoutMs);
+  mouse.AddFault({.kind = sim::FaultKind::WrongData,
+                  .patch = [](sim::Report& r) { r[3] = 0x20, r[4] = 0x00; }});
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(comm->SetDpi(0x0F, 0x21, 0x43), 0);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(kLongTimeoutMs / 2));
 }
 
 TEST_F(MouseProtocol, ModeInfoDuringAFlashReadIsNotFlashData) {

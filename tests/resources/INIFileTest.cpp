@@ -1,7 +1,11 @@
 #include "resources/INIFile.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <ctime>
+#include <filesystem>
 #include <vector>
 
 #include "TempDir.h"
@@ -112,6 +116,41 @@ TEST_F(INIFileTest, EveryReadSeesTheFileAsItIsNow) {
   EXPECT_EQ(ini.GetString(u"S", u"K"), u"2");
   std::filesystem::remove(sys::ToUtf8(ini.GetFile()));
   EXPECT_EQ(ini.GetString(u"S", u"K"), u"");
+}
+
+// The decoded file is kept while the file's device, inode, size and modification time are
+// unchanged; a change of any of them is seen at the next look-up. The file's time is set an hour
+// back, so that the reader does not take it for one that may still be rewritten unseen.
+TEST_F(INIFileTest, TheDecodedFileIsKeptWhileItsIdentitySizeAndTimeAreUnchanged) {
+  struct Case {
+    const char* what;
+    std::string rewrite;  // the new contents, written in place
+    bool replace;         // written to another file renamed over it instead (a new inode)
+    bool sameTime;        // the modification time set back to what it was
+    std::u16string seen;
+  } cases[] = {
+      {"same size and time, in place: kept", "[S]\nK=2\n", false, true, u"1"},
+      {"another time", "[S]\nK=2\n", false, false, u"2"},
+      {"another size", "[S]\nK=22\n", false, true, u"22"},
+      {"another inode", "[S]\nK=2\n", true, true, u"2"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = dir_.Write("Setup.ini", "[S]\nK=1\n");
+    const timespec anHourAgo{::time(nullptr) - 3600, 0};
+    const timespec times[2] = {anHourAgo, anHourAgo};
+    ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    CINIFile ini;
+    ASSERT_EQ(ini.SetFile(sys::FromUtf8(path)), 1);
+    EXPECT_EQ(ini.GetString(u"S", u"K"), u"1");
+    const std::string written = dir_.Write(c.replace ? "new.ini" : "Setup.ini", c.rewrite);
+    const timespec later[2] = {{anHourAgo.tv_sec + 60, 0}, {anHourAgo.tv_sec + 60, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, written.c_str(), c.sameTime ? times : later, 0), 0);
+    if (c.replace) std::filesystem::rename(written, path);
+    EXPECT_EQ(ini.GetString(u"S", u"K"), c.seen);
+    CINIFile copy = ini;
+    EXPECT_EQ(copy.GetString(u"S", u"K"), c.seen) << "a copy";
+  }
 }
 
 TEST_F(INIFileTest, ADeviceOrFolderReadsAsEmpty) {

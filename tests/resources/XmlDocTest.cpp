@@ -50,6 +50,15 @@ TEST(XmlDocParseTest, JudgesWellFormednessAndKeepsTheFirstMessage) {
       {u"<a><![CDATA[x", false, u"CDATA Section at offset 3 unterminated"},
       {u"<a><?pi", false, u"Processing instruction at offset 3 unterminated"},
       {u"<a><!DOCTYPE a [<!ENTITY e '>", false, u"Doctype at offset 3 unterminated"},
+      // In the internal subset, comments and processing instructions are skipped whole (their
+      // quotes and '<' do not count); quotes count only inside declarations.
+      {u"<!DOCTYPE a [\n<!-- it's -->\n]>\n<a>x</a>", true, u""},
+      {u"<!DOCTYPE a [<!-- \"<x -->]><a/>", true, u""},
+      {u"<!DOCTYPE a [<?pi don't?>]><a/>", true, u""},
+      {u"<!DOCTYPE a [<!-- > ' --><!ENTITY e '-->'><?p '?>]><a/>", true, u""},
+      // An unended comment or instruction takes the rest of the document with it.
+      {u"<!DOCTYPE a [<!-- it's ]><a/>", false, u"No root element"},
+      {u"<!DOCTYPE a [<?pi ]><a/>", false, u"No root element"},
       {u"<a><", false, u"tag at offset 3 unterminated"},
       {std::u16string(u"<a/>\0<b/>", 9), true, u""},  // the text ends at a zero unit
   };
@@ -58,6 +67,14 @@ TEST(XmlDocParseTest, JudgesWellFormednessAndKeepsTheFirstMessage) {
     EXPECT_EQ(doc.SetDoc(c.doc), c.ok) << U8(c.doc);
     EXPECT_EQ(doc.GetResult(), c.result) << U8(c.doc);
   }
+}
+
+// A comment of the internal subset with a quote in it no longer hides the elements after it.
+TEST(XmlDocParseTest, ElementsAfterACommentWithAQuoteInTheInternalSubsetAreRead) {
+  CXmlDoc doc;
+  ASSERT_TRUE(doc.SetDoc(u"<!DOCTYPE a [\n<!-- it's -->\n]>\n<a><b>x</b></a>"));
+  EXPECT_TRUE(doc.FindChildElem(u"b"));
+  EXPECT_EQ(doc.GetChildData(), u"x");
 }
 
 TEST(XmlDocParseTest, ANewDocumentIsEmpty) {

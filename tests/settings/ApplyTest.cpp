@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/desktop/FakePointerSettings.h"
+#include "platform/sys/AtomicFile.h"
 #include "platform/sys/Utf.h"
 #include "settings/FunctionCodes.h"
 #include "sim/SimulatedHidBackend.h"
@@ -269,6 +271,18 @@ TEST_F(ApplyTest, ApplyWritesTheMouseAndThenCommitsEverything) {
   EXPECT_EQ(RawOf(rig.macros->committedMacroStore), RawOf(rig.macros->macroStore));
 }
 
+// The four default files are each synced whole, and their folder once after the last of them.
+TEST_F(ApplyTest, TheDefaultFilesFolderIsSyncedOnceAfterTheFourFiles) {
+  std::vector<std::string> synced;
+  sys::SetSyncObserver([&](const std::string& path) { synced.push_back(path); });
+  Rig rig;
+  ASSERT_TRUE(rig.Open());
+  EXPECT_TRUE(rig.runner.OnApply());
+  sys::SetSyncObserver({});
+  EXPECT_EQ(synced, (std::vector<std::string>{DefaultFile(0), DefaultFile(1), DefaultFile(2),
+                                              DefaultFile(3), data.DefaultCfg()}));
+}
+
 TEST_F(ApplyTest, EveryFailureLeavesTheAppliedStateAndStillBringsTheWindowForward) {
   const struct {
     const char* what;
@@ -365,7 +379,8 @@ TEST_F(ApplyTest, AProgressDisplayWithoutItsSkinFileIsReportedAndApplyGoesOn) {
   EXPECT_TRUE(rig.FlashEqualsImage());
 }
 
-// Each level and index reaches the mouse within its own nibble.
+// Each level and index reaches the mouse within its own nibble; one outside 0 to 3 goes as its
+// factory value (DPI level 1, report-rate index 1).
 TEST_F(ApplyTest, DeviceConfigPacksEachValueIntoItsOwnNibble) {
   const struct {
     tagDEVICEINFO info;
@@ -374,8 +389,8 @@ TEST_F(ApplyTest, DeviceConfigPacksEachValueIntoItsOwnNibble) {
   } cases[] = {
       {{2, {0, 1, 2, 3}, {3, 2, 1, 0}}, {0x0F, 0x10, 0x32}, {0x0F, 0x23, 0x01}},
       // From a file: values above 15 must not spill into the next mode's nibble.
-      {{1, {0x12, 0, 0, 0x21}, {0x13, 0, 0xF4, 0}}, {0x0F, 0x02, 0x10}, {0x0F, 0x03, 0x04}},
-      {{0, {0, 0, 0x35, 1}, {0x10, 0x21, 0x32, 0x43}}, {0x0F, 0x00, 0x15}, {0x0F, 0x10, 0x32}},
+      {{1, {0x12, 0, 0, 0x21}, {0x13, 0, 0xF4, 0}}, {0x0F, 0x01, 0x10}, {0x0F, 0x01, 0x01}},
+      {{0, {0, 0, 0x35, 1}, {0x10, 0x21, 0x32, 0x43}}, {0x0F, 0x00, 0x11}, {0x0F, 0x11, 0x11}},
   };
   for (const auto& c : cases) {
     Rig rig;
@@ -389,6 +404,46 @@ TEST_F(ApplyTest, DeviceConfigPacksEachValueIntoItsOwnNibble) {
     EXPECT_EQ(sent[1][1], sim::CMD_REPORT_RATE);
     EXPECT_EQ(Bytes(sent[1].begin() + 2, sent[1].begin() + 5), c.rate);
     EXPECT_EQ(rig.Mouse().CurrentMode(), c.info.currentMode);
+  }
+}
+
+// Default files holding a DPI level and report-rate index out of range (a file may hold any
+// byte): loaded and applied, Apply succeeds and the mouse holds what was sent, the factory value
+// for a value out of range. Modes 0/1 share one byte of the commands, modes 2/3 the other.
+TEST_F(ApplyTest, OutOfRangeLevelsAndRatesFromFilesGoAsTheirFactoryValues) {
+  const struct {
+    std::vector<int> modes;  // the modes whose files hold `value`
+    uint8_t value;
+    int sent;
+  } cases[] = {
+      {{2}, 3, 3},    {{2}, 4, 1},    {{0}, 9, 1},    {{3}, 255, 1},
+      {{1, 2}, 3, 3}, {{0, 3}, 4, 1}, {{1, 2}, 9, 1}, {{0, 3}, 255, 1},
+  };
+  constexpr uint8_t kOtherDpi = 0, kOtherRate = 2;  // what the other modes' files hold
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "value " << int(c.value) << " in " << c.modes.size());
+    Rig rig;
+    for (int m = 0; m < MODE_COUNT; ++m) {
+      tagMODEINFO record = rig.s->EditingModes[m];
+      const bool bad = std::find(c.modes.begin(), c.modes.end(), m) != c.modes.end();
+      record.dpiLevel = bad ? c.value : kOtherDpi;
+      record.reportRateIndex = bad ? c.value : kOtherRate;
+      data.Write("Kavrin-Velro-4417/DefaultCfg/default" + std::to_string(m),
+                 std::string_view(reinterpret_cast<const char*>(&record), sizeof record));
+      // The mouse starts with other values, so that a level left as it was shows.
+      rig.Mouse().SetDpiLevel(m, 2);
+      rig.Mouse().SetRateIndex(m, 0);
+    }
+    rig.s->LoadDefaultProfiles();
+    ASSERT_TRUE(rig.Open());
+    EXPECT_TRUE(rig.runner.OnApply());
+    for (const std::string& entry : rig.log) EXPECT_EQ(entry.rfind("message", 0), std::string::npos) << entry;
+    for (int m = 0; m < MODE_COUNT; ++m) {
+      const bool bad = std::find(c.modes.begin(), c.modes.end(), m) != c.modes.end();
+      EXPECT_EQ(rig.Mouse().DpiLevel(m), bad ? c.sent : kOtherDpi) << m;
+      EXPECT_EQ(rig.Mouse().RateIndex(m), bad ? c.sent : kOtherRate) << m;
+      EXPECT_EQ(rig.s->EditingModes[m].dpiLevel, bad ? c.value : kOtherDpi) << "the record keeps it";
+    }
   }
 }
 

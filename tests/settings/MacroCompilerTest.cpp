@@ -211,7 +211,10 @@ TEST_F(MacroCompiler, CountsFromADamagedStoreStayWithinTheirArrays) {
 
 // A macro of `items` items, made of 65535 ms delays (three items each) and a 1001 ms delay (two).
 std::vector<tagMACROEVENT> MacroOfItems(int items) {
-  std::vector<tagMACROEVENT> events(static_cast<size_t>(items / 3), Delay(65535));
+  const size_t whole = static_cast<size_t>(items / 3);
+  std::vector<tagMACROEVENT> events;
+  events.reserve(whole + 1);  // its final size: appending never reallocates
+  events.assign(whole, Delay(65535));
   if (items % 3 == 2) events.push_back(Delay(1001));
   if (items % 3 == 1) events.push_back(Delay(1));
   return events;

@@ -8,8 +8,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
+#include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -203,6 +206,52 @@ TEST_F(SingleInstanceTest, AnUnsafeFolderIsNotUsed) {
   struct stat st {};
   ASSERT_EQ(::stat(folder.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+// Each safety check of the private folder on its own: a folder of another user, a symbolic link
+// in the folder's place (to a private folder of ours), and a symbolic link in the lock file's
+// place are not used; the process runs without the guard and nothing is created through a link.
+TEST_F(SingleInstanceTest, AFolderOfAnotherUserOrALinkedFolderOrLockIsNotUsed) {
+  const std::string ours = temp / "ours";
+  const std::string target = temp / "target.lock";
+  const struct {
+    const char* what;
+    std::function<void()> plant;
+    std::string folder;
+  } cases[] = {
+      {"another user's folder",
+       [&] {
+         ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+         // Root makes it another user's; another user meets a folder of root's.
+         if (::chown(folder.c_str(), 4242, 4242) != 0) {
+           ASSERT_EQ(errno, EPERM);
+         }
+       },
+       ::geteuid() == 0 ? folder : std::string("/")},
+      {"a symbolic link to a folder of ours",
+       [&] {
+         ASSERT_EQ(::mkdir(ours.c_str(), 0700), 0);
+         ASSERT_EQ(::symlink(ours.c_str(), folder.c_str()), 0);
+       },
+       folder},
+      {"a symbolic link in the lock file's place",
+       [&] {
+         ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+         ASSERT_EQ(::symlink(target.c_str(), (folder + "/kdz.lock").c_str()), 0);
+       },
+       folder},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(folder);
+    std::filesystem::remove_all(ours);
+    c.plant();
+    SingleInstance instance("kdz", {c.folder, 2000});
+    EXPECT_TRUE(instance.Start("").Runs()) << "runs unguarded";
+    EXPECT_FALSE(instance.HoldsLock());
+    EXPECT_FALSE(std::filesystem::exists(target)) << "a link was followed";
+    EXPECT_FALSE(std::filesystem::exists(ours + "/kdz.lock")) << "a linked folder was used";
+  }
 }
 
 // The running instance in a child process: it publishes, carries out "exit" by ending with code

@@ -8,6 +8,7 @@
 #include <chrono>
 #include <filesystem>
 #include <future>
+#include <memory>
 #include <thread>
 
 #include "platform/hid/HidBackend.h"
@@ -273,8 +274,22 @@ TEST(HidrawWatch, StopsPromptlyWhenDestroyed) {
   hid::HidrawBackend backend;
   auto watcher = backend.Watch([](hid::HidChange, const std::string&) {});
   if (!watcher) GTEST_SKIP() << "no udev monitor in this environment";
-  // The destructor wakes the monitor thread and joins it; a thread stuck in poll() would hang.
-  watcher.reset();
+  // The destructor wakes the monitor thread (asleep in poll() with no time-out) and joins it.
+  // It runs on a thread of its own, so that one that never returns fails the test instead of
+  // hanging it; that thread is then left behind, since joining it would hang as well.
+  auto stopped = std::make_shared<std::promise<void>>();
+  std::future<void> done = stopped->get_future();
+  std::thread destroyer([stopped, w = std::move(watcher)]() mutable {
+    w.reset();
+    stopped->set_value();
+  });
+  const bool prompt = done.wait_for(std::chrono::seconds(2)) == std::future_status::ready;
+  if (prompt) {
+    destroyer.join();
+  } else {
+    destroyer.detach();
+  }
+  EXPECT_TRUE(prompt) << "the watcher did not stop within 2 s";
 }
 
 TEST(DefaultBackend, IsHidrawUnlessAnotherIsInstalled) {

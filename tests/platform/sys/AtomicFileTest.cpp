@@ -89,3 +89,42 @@ TEST(AtomicFile, FailedWriteLeavesTheOldFileWhole) {
 }
 
 }  // namespace
+
+namespace {
+
+// What a write cut short leaves: only regular files named NAME.tmp-XXXXXX (six letters or
+// digits) go; other names, folders and symbolic links stay, and no link is followed.
+TEST(LeftoverTemporaryFiles, OnlyRegularFilesOfTheWritersPatternAreRemoved) {
+  namespace fs = std::filesystem;
+  testutil::TempFolder tmp;
+  const std::string folder = tmp / "DefaultCfg";
+  const std::string outside = tmp / "outside";
+  fs::create_directories(folder);
+  fs::create_directories(outside);
+  const struct {
+    const char* name;
+    bool removed;
+  } files[] = {
+      {"default0.tmp-Ab12Cd", true},  {"x.gmp.tmp-000000", true}, {"default0", false},
+      {".tmp-Ab12Cd", false},         {"a.tmp-Ab12C", false},     {"a.tmp-Ab12Cde", false},
+      {"a.tmp-Ab-2Cd", false},        {"a.TMP-Ab12Cd", false},    {"a.tmp-Ab12Cd.gmp", false},
+  };
+  for (const auto& f : files) tmp.Write("DefaultCfg/" + std::string(f.name), "x");
+  // A folder and links with the pattern's names; the link's target is a regular file.
+  fs::create_directory(folder + "/dir.tmp-Ab12Cd");
+  tmp.Write("outside/target.tmp-Ab12Cd", "keep");
+  fs::create_symlink(outside + "/target.tmp-Ab12Cd", folder + "/link.tmp-Ab12Cd");
+  // A linked folder is not entered.
+  fs::create_symlink(outside, tmp / "linked");
+
+  EXPECT_EQ(sys::RemoveLeftoverTemporaryFiles(tmp / "linked"), 0);
+  EXPECT_TRUE(fs::exists(outside + "/target.tmp-Ab12Cd"));
+  EXPECT_EQ(sys::RemoveLeftoverTemporaryFiles(folder), 2);
+  for (const auto& f : files) EXPECT_EQ(fs::exists(folder + "/" + f.name), !f.removed) << f.name;
+  EXPECT_TRUE(fs::is_directory(folder + "/dir.tmp-Ab12Cd"));
+  EXPECT_TRUE(fs::is_symlink(folder + "/link.tmp-Ab12Cd"));
+  EXPECT_EQ(testutil::ReadAll(outside + "/target.tmp-Ab12Cd"), Bytes({'k', 'e', 'e', 'p'}));
+  EXPECT_EQ(sys::RemoveLeftoverTemporaryFiles(tmp / "missing"), 0);
+}
+
+}  // namespace

@@ -109,6 +109,28 @@ TEST(MaskRegionTest, RandomMasksInEveryPixelFormat) {
   }
 }
 
+// Runs of equal rows (taken without a scan) between rows that differ, also in a kept pixel's
+// colour only: the region is still exactly the rule's.
+TEST(MaskRegionTest, RowsEqualToTheRowAboveKeepItsRuns) {
+  std::mt19937 random(5);
+  for (int round = 0; round < 6; ++round) {
+    const int w = 1 + int(random() % 60);
+    const int h = 2 + int(random() % 60);
+    QImage mask(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+      const int kind = y == 0 ? 3 : int(random() % 4);  // 0, 1: copy the row above
+      for (int x = 0; x < w; ++x) {
+        QRgb pixel = random() % 3 == 0 ? qRgb(255, 0, 255) : qRgb(20, 20, 20);
+        if (kind < 2) pixel = mask.pixel(x, y - 1);
+        if (kind == 2) pixel = mask.pixel(x, y - 1) == qRgb(20, 20, 20) ? qRgb(21, 20, 20)
+                                                                          : mask.pixel(x, y - 1);
+        mask.setPixel(x, y, pixel);
+      }
+    }
+    ExpectMatchesRule(mask, ui::CreateRegionFromImage(mask));
+  }
+}
+
 TEST(ColorKeyRegionTest, KeyIsTheTopLeftPixelOverBlack) {
   // Transparent corners count as black; the key is the (now black) top-left pixel, so every
   // black or transparent pixel goes, and the opaque body stays.

@@ -6,8 +6,12 @@
 #include <QTimer>
 
 #include <atomic>
+#include <chrono>
+#include <functional>
+#include <future>
 #include <memory>
 #include <thread>
+#include <utility>
 
 #include "tests/platform/ui/QtTestSupport.h"
 
@@ -34,11 +38,81 @@ TEST(WindowMessageTest, PostedMessagesWaitForTheLoopSentOnesRunAtOnce) {
   ui::PostMessage(nullptr, 1, 2, 3);  // dropped
 }
 
-TEST(WindowMessageTest, MessagesQueuedForADestroyedWindowAreDropped) {
-  auto window = std::make_unique<MessageRecorder>();
-  ui::PostMessage(window.get(), 0x500, 1, 1);
-  window.reset();
-  uitest::Drain();  // nothing left to deliver to
+// Counts the window messages that reach any object of the UI thread; on the first call that
+// another thread sends to `watched` it runs `onSentCall` instead of delivering it.
+class MessageCounter : public QObject {
+ public:
+  int delivered = 0;
+  QObject* watched = nullptr;
+  std::function<void()> onSentCall;
+
+ protected:
+  bool eventFilter(QObject* receiver, QEvent* e) override {
+    if (ui::AsWindowMessage(e) != nullptr) ++delivered;
+    if (receiver == watched && e->type() == QEvent::MetaCall && onSentCall) {
+      watched = nullptr;
+      std::exchange(onSentCall, {})();
+      return true;  // its receiver is gone
+    }
+    return false;
+  }
+};
+
+// Waits for `done` at most `bound`; a thread that has not finished by then is left running
+// (joining it would hang the test instead of failing it).
+bool FinishesWithin(std::thread& thread, std::future<void>& done,
+                    std::chrono::milliseconds bound) {
+  // The UI thread keeps handling events while it waits, since the thread may wait for it.
+  QEventLoop loop;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+    if (done.wait_for(std::chrono::seconds(0)) == std::future_status::ready) loop.quit();
+  });
+  poll.start(5);
+  QTimer::singleShot(bound, &loop, &QEventLoop::quit);
+  loop.exec();
+  const bool finished = done.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+  if (finished) {
+    thread.join();
+  } else {
+    thread.detach();
+  }
+  return finished;
+}
+
+TEST(WindowMessageTest, MessagesForADestroyedWindowAreDroppedAndItsSenderIsReleased) {
+  MessageCounter counter;
+  qApp->installEventFilter(&counter);
+  {
+    SCOPED_TRACE("a posted message");
+    auto window = std::make_unique<MessageRecorder>();
+    ui::PostMessage(window.get(), 0x500, 1, 1);
+    window.reset();
+    uitest::Drain();
+    EXPECT_EQ(counter.delivered, 0);
+  }
+  {
+    SCOPED_TRACE("a message sent from another thread");
+    auto window = std::make_unique<MessageRecorder>();
+    // The window goes while the sender is blocked in its call, before the call is carried out.
+    counter.watched = window.get();
+    counter.onSentCall = [&] { window.reset(); };
+    auto result = std::make_shared<std::atomic<ui::LRESULT>>(-1);
+    auto released = std::make_shared<std::promise<void>>();
+    std::future<void> done = released->get_future();
+    window->reply = 7;
+    QObject* target = window.get();
+    std::thread sender([target, result, released] {
+      *result = ui::SendMessage(target, 0x501, 0, 0);
+      released->set_value();
+    });
+    EXPECT_TRUE(FinishesWithin(sender, done, std::chrono::seconds(10)))
+        << "the sender was not released";
+    EXPECT_EQ(window, nullptr);
+    EXPECT_EQ(counter.delivered, 0);
+    EXPECT_EQ(*result, 0) << "nothing handled the message";
+  }
+  qApp->removeEventFilter(&counter);
 }
 
 TEST(WindowMessageTest, OtherThreadsPostInOrderAndSendSynchronously) {
@@ -49,22 +123,19 @@ TEST(WindowMessageTest, OtherThreadsPostInOrderAndSendSynchronously) {
   target = &adapter;
 
   constexpr int kPosts = 200;
-  std::atomic<bool> done{false};
-  ui::LRESULT sendResult = 0;
-  QEventLoop loop;
-  std::thread worker([&] {
+  auto sendResult = std::make_shared<std::atomic<ui::LRESULT>>(0);
+  auto released = std::make_shared<std::promise<void>>();
+  std::future<void> done = released->get_future();
+  std::thread worker([target, sendResult, released] {
     for (int i = 0; i < kPosts; ++i) target->PostMessage(0xC000, ui::WPARAM(i), 0);
-    sendResult = target->SendMessage(0xC001, 0, 0);  // blocks until the UI thread ran it
-    done = true;
-    QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    *sendResult = target->SendMessage(0xC001, 0, 0);  // blocks until the UI thread ran it
+    released->set_value();
   });
-  QTimer::singleShot(5000, &loop, &QEventLoop::quit);  // guards against a hang only
-  loop.exec();
-  worker.join();
+  ASSERT_TRUE(FinishesWithin(worker, done, std::chrono::seconds(10)))
+      << "the sender was not released";
   uitest::Drain();
 
-  ASSERT_TRUE(done);
-  EXPECT_EQ(sendResult, 5);
+  EXPECT_EQ(*sendResult, 5);
   ASSERT_EQ(window.messages.size(), size_t(kPosts + 1));
   for (int i = 0; i < kPosts; ++i) EXPECT_EQ(window.messages[size_t(i)].wParam, ui::WPARAM(i));
   EXPECT_EQ(window.messages.back().msg, 0xC001u);
