@@ -37,8 +37,12 @@ std::map<unsigned, std::u16string> FixedNames() {
       {0x91, u"Scroll Lock"}, {0xA0, u"LShift"}, {0xA1, u"RShift"},   {0xA2, u"LCtrl"},
       {0xA3, u"RCtrl"},     {0xA4, u"LAlt"},     {0xA5, u"RAlt"},     {0xFF, u""},
   };
-  for (unsigned d = 0; d <= 9; ++d)
-    names[0x60 + d] = u"(" + std::u16string(1, char16_t(u'0' + d)) + u")";
+  for (unsigned d = 0; d <= 9; ++d) {
+    std::u16string n = u"(";
+    n += char16_t(u'0' + d);
+    n += u')';
+    names[0x60 + d] = n;
+  }
   for (unsigned f = 1; f <= 12; ++f) {
     std::u16string n = u"F";
     for (char c : std::to_string(f)) n += char16_t(c);
