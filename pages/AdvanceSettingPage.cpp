@@ -1,6 +1,6 @@
 #include "pages/AdvanceSettingPage.h"
 
-#include "pages/PageRect.h"
+#include "pages/PageSkin.h"
 #include "skin/WarningDlg.h"
 
 namespace {
@@ -33,19 +33,12 @@ int CAdvanceSettingPage::ReportRateButton(uint8_t index) {
 bool CAdvanceSettingPage::LoadSkin() {
   const bool loaded = CPageDialog::LoadSkin();
 
-  const QImage normal = LoadSkinImage(u"NormalImage");
-  const QImage over = LoadSkinImage(u"OverImage");
-  const QImage down = LoadSkinImage(u"DownImage");
-  const auto place = [&](CBitmapBtn& button, std::u16string_view key) {
-    const QRect r = ReadSkinRect(key);
-    button.Create(QString(), pages::ToPageRect(*this, r), this, 0);
-    // Faces are cut where the control lies on the main window; the normal face is also the
-    // disabled one.
-    button.SetStateImages(r.x(), r.y(), r.width(), r.height(), &normal, &over, &down, &normal);
-  };
-  for (int i = 0; i < kReportRateCount; ++i) place(rates_[i], kRateKeys[i]);
-  for (int i = 0; i < kFireSpeedCount; ++i) place(fireSpeeds_[i], kFireSpeedKeys[i]);
-  place(restore_, u"KeyRect_Restore");
+  const pages::PageSheets sheets = pages::PageSheets::Load(*this);
+  for (int i = 0; i < kReportRateCount; ++i)
+    pages::CreatePageButton(rates_[i], *this, kRateKeys[i], sheets);
+  for (int i = 0; i < kFireSpeedCount; ++i)
+    pages::CreatePageButton(fireSpeeds_[i], *this, kFireSpeedKeys[i], sheets);
+  pages::CreatePageButton(restore_, *this, u"KeyRect_Restore", sheets);
 
   SelectReportRate(0);
   return loaded;

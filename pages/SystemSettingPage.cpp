@@ -1,6 +1,6 @@
 #include "pages/SystemSettingPage.h"
 
-#include "pages/PageRect.h"
+#include "pages/PageSkin.h"
 
 namespace {
 
@@ -25,24 +25,11 @@ int CSystemSettingPage::SliderPosition(int32_t stored, int offset) {
 bool CSystemSettingPage::LoadSkin() {
   const bool loaded = CPageDialog::LoadSkin();
 
-  const QImage normal = LoadSkinImage(u"NormalImage");
-  const QImage over = LoadSkinImage(u"OverImage");
-  const QImage down = LoadSkinImage(u"DownImage");
-  for (int i = 0; i < kSliderCount; ++i) {
-    const QRect r = ReadSkinRect(kSliderKeys[i]);
-    const QRect at = pages::ToPageRect(*this, r);
-    sliders_[i].Create(at.left(), at.top(), at.left() + at.width(), at.top() + at.height(), this,
-                       0);
-    sliders_[i].SetRange(0, kSliderMax);
-    sliders_[i].SetImages(r.x(), r.y(), r.width(), r.height(), &normal, &down);
-  }
-  const auto place = [&](CBitmapBtn& button, std::u16string_view key) {
-    const QRect r = ReadSkinRect(key);
-    button.Create(QString(), pages::ToPageRect(*this, r), this, 0);
-    button.SetStateImages(r.x(), r.y(), r.width(), r.height(), &normal, &over, &down, &normal);
-  };
-  place(precision_, u"KeyRect_MousePrecision");
-  place(onePage_, u"KeyRect_MouseWhellOnePage");
+  const pages::PageSheets sheets = pages::PageSheets::Load(*this);
+  for (int i = 0; i < kSliderCount; ++i)
+    pages::CreatePageMarker(sliders_[i], *this, kSliderKeys[i], 0, kSliderMax, sheets);
+  pages::CreatePageButton(precision_, *this, u"KeyRect_MousePrecision", sheets);
+  pages::CreatePageButton(onePage_, *this, u"KeyRect_MouseWhellOnePage", sheets);
   return loaded;
 }
 
