@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "AdvanceTabAndProfileDialog.h"
 #include "MainWindow.h"
 #include "SkinWriter.h"
 #include "SmallDialogs.h"
@@ -17,6 +18,9 @@ const SectionWriter kSections[] = {
     WriteMainWindow,
     WriteWarningDialogs,
     WriteProgressDialog,
+    WriteSystemSettingPage,
+    WriteAdvanceSettingPage,
+    WriteCreateProfileDialog,
 };
 }  // namespace
 

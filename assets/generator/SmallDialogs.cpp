@@ -49,26 +49,6 @@ void DrawWarningSign(QPainter& painter, const QRect& box) {
   painter.restore();
 }
 
-// The header strip of a small window: title text and the see-through cutouts.
-void DrawHeader(QPainter& painter, const QRect& strip, const QString& title,
-                const std::vector<QPolygon>& cutouts) {
-  painter.save();
-  painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.fillRect(QRect(strip.left(), strip.bottom(), strip.width(), 1), theme::kEdge);
-  painter.fillRect(QRect(strip.left(), strip.top() + 8, 4, strip.height() - 16), theme::kAccent);
-  for (const QPolygon& cutout : cutouts) {
-    // The cutout's rim is drawn; its inside is a hole of the mask.
-    painter.setPen(theme::kAccentLight);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPolygon(cutout);
-  }
-  painter.setRenderHint(QPainter::TextAntialiasing, true);
-  painter.setFont(theme::Font(15, QFont::Bold));
-  painter.setPen(theme::kText);
-  painter.drawText(strip.adjusted(14, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, title);
-  painter.restore();
-}
-
 QImage Canvas(QSize size) {
   QImage image(size, QImage::Format_ARGB32_Premultiplied);
   image.fill(theme::kBodyBottom);
@@ -89,8 +69,8 @@ void WriteWarningDialogs(SkinWriter& skin) {
     for (int i = 0; i < 3; ++i) {
       QPainter painter(&sheets[i]);
       theme::DrawBody(painter, outline, bounds);
-      DrawHeader(painter, QRect(6, 6, kWarningSize.width() - 12, 38), QString::fromUtf16(w.title),
-                 cutouts);
+      theme::DrawDialogHeader(painter, QRect(6, 6, kWarningSize.width() - 12, 38),
+                              QString::fromUtf16(w.title), cutouts);
       DrawWarningSign(painter, QRect(28, 66, 40, 36));
       theme::DrawCentredText(painter, QRect(76, 52, kWarningSize.width() - 92, 72),
                              QString::fromUtf16(w.message), theme::Font(15), theme::kText);
@@ -122,7 +102,8 @@ void WriteProgressDialog(SkinWriter& skin) {
   for (QImage* sheet : {&normal, &down}) {
     QPainter painter(sheet);
     theme::DrawBody(painter, outline, bounds);
-    DrawHeader(painter, QRect(5, 5, size.width() - 10, 34), QStringLiteral("正在保存设置"), cutouts);
+    theme::DrawDialogHeader(painter, QRect(5, 5, size.width() - 10, 34),
+                            QStringLiteral("正在保存设置"), cutouts);
     theme::DrawCentredText(painter, QRect(20, 42, size.width() - 40, 24),
                            QStringLiteral("正在写入鼠标，请勿拔出设备…"), theme::Font(13),
                            theme::kTextDim);

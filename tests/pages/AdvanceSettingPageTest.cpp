@@ -157,7 +157,7 @@ TEST_F(AdvanceSettingPageTest, RestoreAsksOverTheMainWindowAndOnlyOkRestores) {
     const tagMODEINFO before = record;
     QWidget* warningParent = nullptr;
     QString section;
-    pagetest::OnModal actor([&](QWidget* w) {
+    uitest::OnModal actor([&](QWidget* w) {
       auto* warning = dynamic_cast<CWarningDlg*>(w);
       ASSERT_NE(warning, nullptr);
       warningParent = warning->parentWidget();

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QTimer>
-
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -27,37 +25,6 @@ inline settings::tagMODEINFO Patterned(unsigned char fill = 0x5A) {
   std::memset(&record, fill, sizeof record);
   return record;
 }
-
-// Runs `act` once the next modal window shows and its loop runs.
-class OnModal : public QObject {
- public:
-  explicit OnModal(std::function<void(QWidget*)> act) : act_(std::move(act)) {
-    qApp->installEventFilter(this);
-  }
-  ~OnModal() override { qApp->removeEventFilter(this); }
-  bool Ran() const { return ran_; }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (event->type() == QEvent::Show && widget && widget->isWindow() && widget->isModal()) {
-      qApp->removeEventFilter(this);
-      QTimer::singleShot(0, widget, [this, widget] {
-        ran_ = true;
-        act_(widget);
-      });
-      // A modal run that nothing ends would hang the test.
-      QTimer::singleShot(3000, widget, [widget] {
-        if (auto* dialog = qobject_cast<QDialog*>(widget)) dialog->done(-1);
-      });
-    }
-    return false;
-  }
-
- private:
-  std::function<void(QWidget*)> act_;
-  bool ran_ = false;
-};
 
 // A click on a skinned button as the user makes it.
 inline void ClickButton(QWidget& button) { uitest::Click(&button, button.rect().center()); }

@@ -45,7 +45,7 @@ class ProfileDialogTest : public pagetest::PageFixture {
   int Run(tagMODEINFO& record, std::function<void(D&)> act) {
     D dialog(ini, dir.Path(), QStringLiteral("CreateProfileDialog"), &record.profileName,
              &record.appPath, &owner);
-    pagetest::OnModal actor([&](QWidget*) { act(dialog); });
+    uitest::OnModal actor([&](QWidget*) { act(dialog); });
     const int result = dialog.DoModal();
     EXPECT_TRUE(actor.Ran());
     return result;

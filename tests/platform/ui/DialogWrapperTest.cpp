@@ -13,27 +13,7 @@
 
 namespace {
 
-// Runs `act` on the next modal window that is shown, once its modal loop runs.
-class OnModal : public QObject {
- public:
-  explicit OnModal(std::function<void(QWidget*)> act) : act_(std::move(act)) {
-    qApp->installEventFilter(this);
-  }
-  ~OnModal() override { qApp->removeEventFilter(this); }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (event->type() == QEvent::Show && widget && widget->isWindow() && widget->isModal()) {
-      qApp->removeEventFilter(this);
-      QTimer::singleShot(0, widget, [this, widget] { act_(widget); });
-    }
-    return false;
-  }
-
- private:
-  std::function<void(QWidget*)> act_;
-};
+using uitest::OnModal;
 
 TEST(MessageBoxTest, RealBoxHasNoTitleAndOneOkButton) {
   QString title = "unset", text;
