@@ -7,7 +7,10 @@
 #include <cstdio>
 
 #include "AdvanceTabAndProfileDialog.h"
+#include "LightSettingPage.h"
 #include "MainWindow.h"
+#include "MousePicturePage.h"
+#include "SensitivityPage.h"
 #include "SkinWriter.h"
 #include "SmallDialogs.h"
 
@@ -18,6 +21,9 @@ const SectionWriter kSections[] = {
     WriteMainWindow,
     WriteWarningDialogs,
     WriteProgressDialog,
+    WriteMousePicturePage,
+    WriteLightSettingPage,
+    WriteSensitivitySettingPage,
     WriteSystemSettingPage,
     WriteAdvanceSettingPage,
     WriteCreateProfileDialog,

@@ -2,7 +2,7 @@
 #include "pages/AdvanceSettingPage.h"
 #include "skin/PngHSlider.h"
 #include "skin/WarningDlg.h"
-#include "tests/pages/PageFixture.h"
+#include "tests/pages/TestSkinFixture.h"
 
 namespace {
 
@@ -11,7 +11,7 @@ using pagetest::ClickButton;
 using pagetest::Patterned;
 using settings::tagMODEINFO;
 
-class AdvanceSettingPageTest : public pagetest::PageFixture {
+class AdvanceSettingPageTest : public pagetest::TestSkinFixture {
  protected:
   CAdvanceSettingPage& Page() {
     if (!page) {

@@ -6,7 +6,7 @@
 #include "pages/CreateProfileDialog.h"
 #include "pages/SystemSettingPage.h"
 #include "skin/SkinValues.h"
-#include "tests/pages/PageFixture.h"
+#include "tests/pages/TestSkinFixture.h"
 
 namespace {
 

@@ -2,101 +2,52 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <functional>
-#include <vector>
+#include <QString>
 
-#include "platform/ui/WindowMessage.h"
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "resources/INIFile.h"
+#include "settings/FactoryDefaults.h"
 #include "settings/Records.h"
-#include "tests/skin/SkinFixture.h"
+#include "tests/platform/ui/QtTestSupport.h"
 
 namespace pagetest {
 
-// The raw bytes of a record.
-template <typename T>
-std::vector<unsigned char> Bytes(const T& value) {
-  const auto* p = reinterpret_cast<const unsigned char*>(&value);
-  return std::vector<unsigned char>(p, p + sizeof value);
-}
-
-// A record with every byte at `fill`, so that a write anywhere shows.
-inline settings::tagMODEINFO Patterned(unsigned char fill = 0x5A) {
-  settings::tagMODEINFO record;
-  std::memset(&record, fill, sizeof record);
-  return record;
-}
-
-// A click on a skinned button as the user makes it.
-inline void ClickButton(QWidget& button) { uitest::Click(&button, button.rect().center()); }
-
-// The skin of the pages' tests: a main window of 400 by 300 whose sheets tell each pixel's place
-// (uitest::CoordinateSheet), so a face shows where it was cut.
-class PageFixture : public skintest::SkinFixture {
+// A page of the build's default skin, a child of a stand-in for the main window (860 by 560,
+// recording the messages the page posts to it).
+template <typename PageClass>
+class PageFixture : public ::testing::Test {
  protected:
+  explicit PageFixture(const char16_t* section) : section_(section) {}
+
   void SetUp() override {
-    ShowOwner(QRect(100, 100, 400, 300));
-    dir.Save("pg/normal.png", uitest::CoordinateSheet(400, 300));
-    dir.Save("pg/over.png", uitest::Solid(400, 300, QColor(0, 200, 0)));
-    dir.Save("pg/down.png", uitest::Solid(400, 300, QColor(0, 0, 200)));
-    dir.Save("pg/mask.bmp", uitest::Solid(180, 260, Qt::black), "BMP");
-    dir.Save("dlg/normal.png", uitest::CoordinateSheet(300, 160));
-    dir.Save("dlg/over.png", uitest::Solid(300, 160, QColor(0, 200, 0)));
-    dir.Save("dlg/down.png", uitest::Solid(300, 160, QColor(0, 0, 200)));
-    WriteSkin(kSkin);
+    parent.resize(860, 560);
+    parent.move(40, 30);
+    ASSERT_EQ(skinFile.SetFile(QStringLiteral(KDZ_PROGRAM_DIR "/Setup.ini").toStdU16String()), 1);
+    page = std::make_unique<PageClass>(skinFile, QStringLiteral(KDZ_PROGRAM_DIR),
+                                       QString::fromUtf16(section_), &parent);
+    page->Create();
+    parent.show();
   }
 
-  static constexpr const char* kSkin =
-      "[AdvanceSettingPage]\n"
-      "WindowsRect=200,20,180,260\n"
-      "NormalImage=pg\\normal.png\n"
-      "OverImage=pg\\over.png\n"
-      "DownImage=pg\\down.png\n"
-      "BackGroundMaskImage=pg\\mask.bmp\n"
-      "Visable=1\n"
-      "KeyRect_125HZ=210,30,30,20\n"
-      "KeyRect_250HZ=250,30,30,20\n"
-      "KeyRect_500HZ=290,30,30,20\n"
-      "KeyRect_1000HZ=330,30,30,20\n"
-      "KeyRect_FireSpeed1=210,80,20,20\n"
-      "KeyRect_FireSpeed2=240,80,20,20\n"
-      "KeyRect_FireSpeed3=270,80,20,20\n"
-      "KeyRect_FireSpeed4=300,80,20,20\n"
-      "KeyRect_FireSpeed5=330,80,20,20\n"
-      "KeyRect_Restore=210,200,100,30\n"
-      "[SystemSettingPage]\n"
-      "WindowsRect=10,20,180,260\n"
-      "NormalImage=pg\\normal.png\n"
-      "OverImage=pg\\over.png\n"
-      "DownImage=pg\\down.png\n"
-      "BackGroundMaskImage=pg\\mask.bmp\n"
-      "Visable=1\n"
-      "Sliderbar_DoubleClickSpeed=20,40,160,10\n"
-      "Sliderbar_MouseMoveSpeed=20,70,160,10\n"
-      "Sliderbar_MouseWheelHorizontalSpeed=20,100,160,10\n"
-      "Sliderbar_WheelVerticalSpeed=20,130,160,10\n"
-      "KeyRect_MousePrecision=20,170,20,20\n"
-      "KeyRect_MouseWhellOnePage=20,200,20,20\n"
-      "[RestoreWarningDialog]\n"
-      "WindowsRect=0,0,300,160\n"
-      "NormalImage=dlg\\normal.png\n"
-      "OverImage=dlg\\over.png\n"
-      "DownImage=dlg\\down.png\n"
-      "Visable=1\n"
-      "KeyOKRect=40,120,80,24\n"
-      "KeyCancleRect=180,120,80,24\n"
-      "[CreateProfileDialog]\n"
-      "WindowsRect=0,0,300,160\n"
-      "NormalImage=dlg\\normal.png\n"
-      "OverImage=dlg\\over.png\n"
-      "DownImage=dlg\\down.png\n"
-      "Visable=1\n"
-      "KeyOKRect=40,120,80,24\n"
-      "KeyCancleRect=180,120,80,24\n"
-      "KeyOpenModeExcutionPathRect=240,70,50,22\n"
-      "KeyEditModeNameRect=20,30,200,22\n"
-      "KeyEditModeExcutionPathRect=20,70,200,22\n"
-      "[Bare]\n"
-      "WindowsRect=10,20,180,260\n";
+  // A factory record of mode 0.
+  static settings::tagMODEINFO FactoryRecord() {
+    settings::tagMODEINFO record;
+    settings::LoadFactoryDefaults(record, 0);
+    return record;
+  }
+
+  const char16_t* section_;
+  uitest::MessageRecorder parent;
+  CINIFile skinFile;
+  std::unique_ptr<PageClass> page;
 };
+
+template <typename T>
+bool SameBytes(const T& a, const T& b) {
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 }  // namespace pagetest

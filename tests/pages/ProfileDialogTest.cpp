@@ -10,7 +10,7 @@
 #include "pages/CreateProfileDialog.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
-#include "tests/pages/PageFixture.h"
+#include "tests/pages/TestSkinFixture.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ void Key(QWidget* target, Qt::Key key) {
   QApplication::sendEvent(target, &press);
 }
 
-class ProfileDialogTest : public pagetest::PageFixture {
+class ProfileDialogTest : public pagetest::TestSkinFixture {
  protected:
   ProfileDialogTest()
       : boxes_([this](QWidget* parent, const QString& text) {

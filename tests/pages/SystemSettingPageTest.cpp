@@ -2,7 +2,7 @@
 #include <climits>
 
 #include "pages/SystemSettingPage.h"
-#include "tests/pages/PageFixture.h"
+#include "tests/pages/TestSkinFixture.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ using pagetest::Patterned;
 using settings::tagMODEINFO;
 using S = CSystemSettingPage;
 
-class SystemSettingPageTest : public pagetest::PageFixture {
+class SystemSettingPageTest : public pagetest::TestSkinFixture {
  protected:
   CSystemSettingPage& Page() {
     if (!page) {
