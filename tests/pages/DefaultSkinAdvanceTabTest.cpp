@@ -44,7 +44,8 @@ class DefaultSkinAdvanceTabTest : public ::testing::Test {
     ASSERT_EQ(ini.SetFile((kFolder + QStringLiteral("/Setup.ini")).toStdU16String()), 1);
   }
   QRect Rect(const char* section, const char* key) const {
-    return skin::ReadRect(ini, QString::fromLatin1(section), QString::fromLatin1(key).toStdU16String());
+    return skin::ReadRect(ini, QString::fromLatin1(section),
+                          QString::fromLatin1(key).toStdU16String());
   }
   QString Value(const char* section, const char* key) const {
     return QString::fromStdU16String(ini.GetString(QString::fromLatin1(section).toStdU16String(),
