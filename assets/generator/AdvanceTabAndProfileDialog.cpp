@@ -55,21 +55,17 @@ QRect SliderRect(const SliderRow& row) {
   return QRect(kSliderLeft, row.top + 2, kSliderWidth, kSliderHeight);
 }
 
-struct Check {
-  const char16_t* caption;
-  const char* key;
-  QRect rect;
-};
-const Check kChecks[] = {
-    {u"提高指针精确度", "KeyRect_MousePrecision", QRect(40, 384, 300, 28)},
-    {u"滚轮一次滚动一个页面", "KeyRect_MouseWhellOnePage", QRect(40, 424, 300, 28)},
-};
-
+// A button of a page: its caption, key and rectangle.
 struct Button {
   const char16_t* caption;
   const char* key;
   QRect rect;
 };
+const Button kChecks[] = {
+    {u"提高指针精确度", "KeyRect_MousePrecision", QRect(40, 384, 300, 28)},
+    {u"滚轮一次滚动一个页面", "KeyRect_MouseWhellOnePage", QRect(40, 424, 300, 28)},
+};
+
 const Button kRates[] = {
     {u"125 Hz", "KeyRect_125HZ", QRect(382, 166, 108, 34)},
     {u"250 Hz", "KeyRect_250HZ", QRect(498, 166, 108, 34)},
@@ -116,7 +112,7 @@ void DrawSystemPage(QPainter& painter, Look look) {
     page_theme::DrawStepSlider(painter, SliderRect(row), kSliderCells, look);
     DrawScale(painter, QRect(kSliderLeft, row.top + 24, kSliderWidth, 16));
   }
-  for (const Check& c : kChecks) DrawCheck(painter, c.rect, QString::fromUtf16(c.caption), look);
+  for (const Button& c : kChecks) DrawCheck(painter, c.rect, QString::fromUtf16(c.caption), look);
 }
 
 void DrawAdvancePage(QPainter& painter, Look look) {
@@ -168,7 +164,7 @@ void WriteSystemSettingPage(SkinWriter& skin) {
   for (const SliderRow& row : kSliderRows) {
     skin.Rect(QString::fromLatin1(row.key), SliderRect(row));
   }
-  for (const Check& c : kChecks) skin.Rect(QString::fromLatin1(c.key), c.rect);
+  for (const Button& c : kChecks) skin.Rect(QString::fromLatin1(c.key), c.rect);
 }
 
 void WriteAdvanceSettingPage(SkinWriter& skin) {
