@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygon>
 #include <QRect>
 #include <QSize>
@@ -64,6 +65,9 @@ void DrawDialogHeader(QPainter& painter, const QRect& strip, const QString& titl
 // The three looks of a button with a caption in `rect`.
 enum class Look { Normal, Over, Down };
 void DrawButton(QPainter& painter, const QRect& rect, const QString& caption, Look look);
+
+// The outline of the mouse seen from above, `w` wide and `h` high around `centre`.
+QPainterPath MouseBody(QPointF centre, qreal w, qreal h);
 
 // Text centred in `rect` (several lines separated by '\n').
 void DrawCentredText(QPainter& painter, const QRect& rect, const QString& text, const QFont& font,
