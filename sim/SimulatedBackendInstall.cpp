@@ -7,6 +7,7 @@
 
 #include "platform/hid/HidBackend.h"
 #include "sim/SimulatedHidBackend.h"
+#include "sim/SimulatedMouseControl.h"
 #include "sim/SimulatedMouseState.h"
 
 namespace sim {
@@ -70,6 +71,9 @@ bool InstallSimulatedBackendIfRequested() {
       g_stateFile.store(file);
       file->Attach(backend->Mouse());
     }
+    // The control pipe is read for as long as the process runs.
+    const char* controlPath = std::getenv(kSimulatedMouseControlVariable);
+    if (controlPath && *controlPath) new SimulatedMouseControl(controlPath, backend->Mouse());
     g_installed.store(backend);
     hid::SetDefaultBackend(backend);
   });

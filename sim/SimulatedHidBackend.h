@@ -84,8 +84,9 @@ uint32_t SimulatedDeviceIdFromEnvironment();
 // process-wide simulated backend (device id from KDZ_SIMULATED_DEVICE_ID, hexadecimal, else
 // kDefaultDeviceId) and installs it with hid::SetDefaultBackend. When KDZ_SIMULATED_MOUSE_STATE
 // names a file, the mouse takes its flash and configuration from it and saves them there after
-// every change (SimulatedMouseStateFile). True when it did; later calls do nothing more and give
-// the same answer.
+// every change (SimulatedMouseStateFile). When KDZ_SIMULATED_MOUSE_CONTROL names a path, the
+// mouse is driven through the control pipe there (SimulatedMouseControl). True when it did; later
+// calls do nothing more and give the same answer.
 bool InstallSimulatedBackendIfRequested();
 
 // The backend installed by InstallSimulatedBackendIfRequested, or null.

@@ -456,6 +456,26 @@ void SimulatedMouse::InjectModeInfo(uint32_t delayMs) {
   Send(std::vector<uint8_t>(report.begin(), report.end()), delayMs, false, CMD_MODE_INFO);
 }
 
+bool SimulatedMouse::ChangeModeByButton(int mode, int level, int rate) {
+  if (mode < 0 || mode >= kModeCount || level < 0 || level > kMaxDpiLevel || rate < 0 ||
+      rate > kMaxRateIndex)
+    return false;
+  uint64_t before;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    before = stateSerial_;
+    if (currentMode_ != mode || dpiLevel_[mode] != level || rateIndex_[mode] != rate) {
+      currentMode_ = mode;
+      dpiLevel_[mode] = level;
+      rateIndex_[mode] = rate;
+      ++stateSerial_;
+    }
+  }
+  NotifyStateChange(before);
+  InjectModeInfo();
+  return true;
+}
+
 void SimulatedMouse::InjectReport(std::span<const uint8_t> bytes, uint32_t delayMs) {
   const uint8_t command = bytes.size() > 1 ? bytes[1] : 0;
   Send(std::vector<uint8_t>(bytes.begin(), bytes.end()), delayMs, false, command);

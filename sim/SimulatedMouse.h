@@ -171,6 +171,10 @@ class SimulatedMouse {
   void InjectKeyStatus(uint16_t state, uint32_t delayMs = 0);
   // The mode-info report of the current state, as when the mouse changed mode or DPI itself.
   void InjectModeInfo(uint32_t delayMs = 0);
+  // What the mouse's own mode button does: mode `mode` becomes the current one with DPI level
+  // `level` and report-rate index `rate`, in one change of the persistent state, and the
+  // mode-info report goes out. False, with nothing changed or sent, for a value out of range.
+  bool ChangeModeByButton(int mode, int level, int rate);
   // Any bytes, as they stand (also of another length or report id).
   void InjectReport(std::span<const uint8_t> bytes, uint32_t delayMs = 0);
   void SetReplyHook(ReplyHook hook);

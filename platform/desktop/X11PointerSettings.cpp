@@ -12,6 +12,8 @@
 #include <optional>
 #include <vector>
 
+#include "platform/desktop/X11ErrorTrap.h"
+
 namespace desktop {
 namespace {
 
@@ -23,45 +25,6 @@ constexpr size_t kFlat = 1;
 
 constexpr int kMixedSpeed = 0;
 constexpr MouseAcceleration kMixedAcceleration{-1, -1, -1};
-
-// Xlib reports protocol errors to one process-wide handler. While a trap is set, errors of the
-// trap's connection are counted instead of ending the process; errors of any other connection
-// (the toolkit's own) go on to the handler that was set before.
-std::mutex g_trapLock;
-Display* g_trapDisplay = nullptr;
-int g_trapErrors = 0;
-XErrorHandler g_previousHandler = nullptr;
-
-int TrapHandler(Display* display, XErrorEvent* event) {
-  if (display == g_trapDisplay) {
-    ++g_trapErrors;
-    return 0;
-  }
-  return g_previousHandler != nullptr ? g_previousHandler(display, event) : 0;
-}
-
-class ErrorTrap {
- public:
-  explicit ErrorTrap(Display* display) : lock_(g_trapLock), display_(display) {
-    g_trapDisplay = display;
-    g_trapErrors = 0;
-    g_previousHandler = XSetErrorHandler(TrapHandler);
-  }
-  ~ErrorTrap() {
-    XSync(display_, False);
-    XSetErrorHandler(g_previousHandler);
-    g_trapDisplay = nullptr;
-  }
-  // Waits for the server to have handled every request so far; true when none failed.
-  bool Ok() {
-    XSync(display_, False);
-    return g_trapErrors == 0;
-  }
-
- private:
-  std::lock_guard<std::mutex> lock_;
-  Display* display_;
-};
 
 int Clamp(int v, int lo, int hi) { return std::min(std::max(v, lo), hi); }
 

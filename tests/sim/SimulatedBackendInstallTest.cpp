@@ -1,4 +1,6 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <optional>
@@ -60,6 +62,8 @@ TEST(SimulatedBackendInstall, InstallsOneProcessWideBackendThatKeepsItsState) {
   ScopedEnv mouse("KDZ_SIMULATED_MOUSE", "1");
   ScopedEnv id("KDZ_SIMULATED_DEVICE_ID", "4417B002");
   ScopedEnv state("KDZ_SIMULATED_MOUSE_STATE", statePath.c_str());
+  const std::string controlPath = temp / "control";
+  ScopedEnv control("KDZ_SIMULATED_MOUSE_CONTROL", controlPath.c_str());
   ASSERT_TRUE(InstallSimulatedBackendIfRequested());
   SimulatedHidBackend* installed = InstalledSimulatedBackend();
   ASSERT_NE(installed, nullptr);
@@ -73,6 +77,15 @@ TEST(SimulatedBackendInstall, InstallsOneProcessWideBackendThatKeepsItsState) {
   ASSERT_TRUE(DecodeMouseState(testutil::ReadAll(statePath), saved, problem)) << problem;
   EXPECT_EQ(saved.currentMode, 3);
   EXPECT_EQ(saved.dpiLevel[1], 2);
+  // The control pipe drives the installed mouse.
+  const int pipe = ::open(controlPath.c_str(), O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(pipe, 0);
+  const std::string line = "mode 1 6 0\n";
+  ASSERT_EQ(::write(pipe, line.data(), line.size()), static_cast<ssize_t>(line.size()));
+  ::close(pipe);
+  for (int i = 0; i < 1000 && installed->Mouse().CurrentMode() != 1; ++i) ::usleep(5000);
+  EXPECT_EQ(installed->Mouse().CurrentMode(), 1);
+  EXPECT_EQ(installed->Mouse().DpiLevel(1), 6);
   // The state file outlives the test's folder; later changes only fail to save.
   installed->Mouse().SetStateObserver(nullptr);
   EXPECT_TRUE(InstallSimulatedBackendIfRequested());

@@ -167,6 +167,9 @@ TEST(SimulatedMouseFirmware, StateSettersRejectOutOfRangeValues) {
   EXPECT_FALSE(mouse.SetDpiLevel(4, 0));
   EXPECT_FALSE(mouse.SetRateIndex(0, 4));
   EXPECT_FALSE(mouse.SetFlashBlock(6, FlashBlock{}));
+  EXPECT_FALSE(mouse.ChangeModeByButton(4, 0, 0));
+  EXPECT_FALSE(mouse.ChangeModeByButton(1, 8, 0));
+  EXPECT_FALSE(mouse.ChangeModeByButton(1, 0, 4));
   EXPECT_EQ(mouse.CurrentMode(), 0);
   EXPECT_EQ(mouse.DpiLevel(0), 1);
   EXPECT_EQ(mouse.RateIndex(0), 3);

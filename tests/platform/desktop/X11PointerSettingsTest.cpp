@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "tests/platform/desktop/XvfbServer.h"
+#include "tests/platform/desktop/XvfbSuite.h"
 #include "tests/platform/sys/FileTestUtil.h"
 
 // Last: Xlib defines macros (None, Bool, Status) that other headers would trip over.
@@ -17,21 +17,16 @@
 namespace desktop {
 namespace {
 
-class X11PointerSettingsTest : public ::testing::Test {
+class X11PointerSettingsTest : public testutil::XvfbSuite {
  protected:
-  static void SetUpTestSuite() { server_ = new testutil::XvfbServer; }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-
   void SetUp() override {
-    if (server_->Display().empty()) GTEST_SKIP() << "Xvfb is not available";
-    raw_ = XOpenDisplay(server_->Display().c_str());
+    XvfbSuite::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    raw_ = XOpenDisplay(DisplayName().c_str());
     ASSERT_NE(raw_, nullptr);
     XChangePointerControl(raw_, True, True, 2, 1, 4);  // the server's default
     XSync(raw_, False);
-    p_ = X11PointerSettings::Open(server_->Display(), temp_ / "pointer.ini");
+    p_ = X11PointerSettings::Open(DisplayName(), temp_ / "pointer.ini");
     ASSERT_NE(p_, nullptr);
   }
   void TearDown() override {
@@ -87,13 +82,10 @@ class X11PointerSettingsTest : public ::testing::Test {
     return value;
   }
 
-  static testutil::XvfbServer* server_;
   testutil::TempFolder temp_;
   Display* raw_ = nullptr;
   std::unique_ptr<X11PointerSettings> p_;
 };
-
-testutil::XvfbServer* X11PointerSettingsTest::server_ = nullptr;
 
 TEST_F(X11PointerSettingsTest, CorePointerControlCarriesSpeedAndAcceleration) {
   EXPECT_FALSE(p_->UsesLibinput());

@@ -1,0 +1,137 @@
+#include "platform/desktop/X11ForegroundApplication.h"
+
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <unistd.h>
+
+#include <optional>
+
+#include "platform/desktop/WaylandSession.h"
+#include "platform/desktop/X11ErrorTrap.h"
+
+namespace desktop {
+namespace {
+
+// The first 32-bit item of a window property of the given type; empty when it is missing.
+std::optional<unsigned long> CardinalProperty(Display* display, Window window, Atom property,
+                                              Atom type) {
+  Atom actualType = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::optional<unsigned long> value;
+  if (XGetWindowProperty(display, window, property, 0, 1, False, type, &actualType, &format,
+                         &items, &after, &data) == Success &&
+      actualType == type && format == 32 && items >= 1 && data != nullptr) {
+    value = reinterpret_cast<unsigned long*>(data)[0];  // Xlib hands 32-bit items as longs
+  }
+  if (data != nullptr) XFree(data);
+  return value;
+}
+
+// A text property as its bytes (up to the first zero); empty when missing.
+std::string TextProperty(Display* display, Window window, Atom property) {
+  Atom actualType = None;
+  int format = 0;
+  unsigned long items = 0, after = 0;
+  unsigned char* data = nullptr;
+  std::string value;
+  if (XGetWindowProperty(display, window, property, 0, 1024, False, AnyPropertyType, &actualType,
+                         &format, &items, &after, &data) == Success &&
+      format == 8 && data != nullptr) {
+    value.assign(reinterpret_cast<const char*>(data), items);
+    value.resize(value.find('\0') == std::string::npos ? value.size() : value.find('\0'));
+  }
+  if (data != nullptr) XFree(data);
+  return value;
+}
+
+std::string LocalHostName() {
+  char name[256] = {};
+  if (::gethostname(name, sizeof name - 1) != 0) return {};
+  return name;
+}
+
+// Host names compare without regard to case.
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+std::string FirstLabel(const std::string& host) { return host.substr(0, host.find('.')); }
+
+}  // namespace
+
+bool SameClientMachine(const std::string& clientMachine, const std::string& localHost) {
+  if (clientMachine.empty()) return true;
+  if (EqualNoCase(clientMachine, localHost)) return true;
+  // One side may carry the domain and the other not.
+  const bool eitherShort = clientMachine.find('.') == std::string::npos ||
+                           localHost.find('.') == std::string::npos;
+  return eitherShort && !localHost.empty() &&
+         EqualNoCase(FirstLabel(clientMachine), FirstLabel(localHost));
+}
+
+struct X11ForegroundApplication::Connection {
+  ~Connection() {
+    if (display != nullptr) XCloseDisplay(display);
+  }
+  Display* display = nullptr;
+  Atom activeWindow = None;
+  Atom wmPid = None;
+  std::string localHost;
+};
+
+std::unique_ptr<X11ForegroundApplication> X11ForegroundApplication::Open(
+    const std::string& displayName) {
+  auto x = std::make_unique<Connection>();
+  x->display = XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str());
+  if (x->display == nullptr) return nullptr;
+  x->activeWindow = XInternAtom(x->display, "_NET_ACTIVE_WINDOW", False);
+  x->wmPid = XInternAtom(x->display, "_NET_WM_PID", False);
+  x->localHost = LocalHostName();
+  return std::unique_ptr<X11ForegroundApplication>(new X11ForegroundApplication(std::move(x)));
+}
+
+X11ForegroundApplication::X11ForegroundApplication(std::unique_ptr<Connection> x)
+    : x_(std::move(x)) {}
+
+X11ForegroundApplication::~X11ForegroundApplication() = default;
+
+int X11ForegroundApplication::ForegroundProcessId() {
+  Display* display = x_->display;
+  // The active window may go away between two requests: its errors are trapped, not fatal.
+  ErrorTrap trap(display);
+  const std::optional<unsigned long> active =
+      CardinalProperty(display, DefaultRootWindow(display), x_->activeWindow, XA_WINDOW);
+  if (!active || *active == None) return 0;
+  const Window window = static_cast<Window>(*active);
+  if (!SameClientMachine(TextProperty(display, window, XA_WM_CLIENT_MACHINE), x_->localHost))
+    return 0;
+  const std::optional<unsigned long> pid =
+      CardinalProperty(display, window, x_->wmPid, XA_CARDINAL);
+  if (!trap.Ok() || !pid || *pid == 0 || *pid > 0x7FFFFFFF) return 0;
+  return static_cast<int>(*pid);
+}
+
+namespace {
+
+// Without an X server no window can be told.
+class NoForegroundApplication : public ForegroundApplication {
+ public:
+  int ForegroundProcessId() override { return 0; }
+};
+
+}  // namespace
+
+std::unique_ptr<ForegroundApplication> CreateForegroundApplication() {
+  NoteX11ProgramsOnly();
+  if (std::unique_ptr<X11ForegroundApplication> x = X11ForegroundApplication::Open({})) return x;
+  return std::make_unique<NoForegroundApplication>();
+}
+
+}  // namespace desktop
