@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "AdvanceTabAndProfileDialog.h"
 #include "Icons.h"
 #include "LightSettingPage.h"
 #include "MacroManagerDialog.h"
@@ -29,6 +30,9 @@ const SectionWriter kSections[] = {
     WritePopupMenuSheets,
     WriteEventIcons,
     WriteMacroManagerDialog,
+    WriteSystemSettingPage,
+    WriteAdvanceSettingPage,
+    WriteCreateProfileDialog,
 };
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "platform/ui/FileDialog.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace ui {
 
@@ -9,6 +10,32 @@ FileDialogHandler& Handler() {
   static FileDialogHandler handler;
   return handler;
 }
+
+// Qt's own default suffix is appended to every name without a dot, so an open dialog would turn
+// a chosen file without extension (the rule for programs here) into a name that does not exist.
+// This dialog appends the suffix only when the name as chosen is not found and the name with
+// the suffix is.
+class FileDialog : public QFileDialog {
+ public:
+  FileDialog(QWidget* parent, const QString& openSuffix)
+      : QFileDialog(parent), openSuffix_(openSuffix) {}
+
+  void accept() override {
+    const QStringList chosen = selectedFiles();
+    if (!openSuffix_.isEmpty() && chosen.size() == 1) {
+      const QString& name = chosen.front();
+      const QString withSuffix = name + u'.' + openSuffix_;
+      if (!QFileInfo::exists(name) && !QFileInfo(name).fileName().contains(u'.') &&
+          QFileInfo::exists(withSuffix)) {
+        selectFile(withSuffix);
+      }
+    }
+    QFileDialog::accept();
+  }
+
+ private:
+  QString openSuffix_;
+};
 }  // namespace
 
 QStringList NameFiltersFromBars(const QString& filter) {
@@ -27,8 +54,10 @@ QStringList NameFiltersFromBars(const QString& filter) {
 std::optional<QString> GetFileName(const FileDialogOptions& options) {
   if (Handler()) return Handler()(options);
 
-  QFileDialog dialog(options.parent);
   const bool save = options.kind == FileDialogOptions::Kind::Save;
+  QString suffix = options.defaultExtension;
+  if (suffix.startsWith(u'.')) suffix.remove(0, 1);
+  FileDialog dialog(options.parent, save ? QString() : suffix);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(!save && options.fileMustExist ? QFileDialog::ExistingFile
                                                     : QFileDialog::AnyFile);
@@ -36,9 +65,7 @@ std::optional<QString> GetFileName(const FileDialogOptions& options) {
   const QStringList filters = NameFiltersFromBars(options.filter);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   if (!options.initialFolder.isEmpty()) dialog.setDirectory(options.initialFolder);
-  QString suffix = options.defaultExtension;
-  if (suffix.startsWith(u'.')) suffix.remove(0, 1);
-  if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+  if (!suffix.isEmpty() && save) dialog.setDefaultSuffix(suffix);
   if (!options.initialName.isEmpty() && !options.initialName.contains(u'*') &&
       !options.initialName.contains(u'?')) {
     dialog.selectFile(options.initialName);
