@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the whole suite in the default build,
-# again under AddressSanitizer + UndefinedBehaviorSanitizer, and the device suites under
+# again under AddressSanitizer + UndefinedBehaviorSanitizer, and the device and hook suites under
 # ThreadSanitizer. Exits non-zero when any build or test fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
