@@ -1,6 +1,8 @@
 #include "skin/BitmapBtn.h"
 
 #include <QApplication>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -159,10 +161,20 @@ void CBitmapBtn::mouseReleaseEvent(QMouseEvent* event) {
 
 void CBitmapBtn::leaveEvent(QEvent* event) {
   QAbstractButton::leaveEvent(event);
+  const int wasHover = hover_;
   if (hover_) {
     hover_ = 0;
     update();
   }
+  if (!isEnabled()) return;
+  // The moves stop coming once the pointer is off the button, so the parent is told where it
+  // went, in screen coordinates, as one last move: a menu closes the submenu of the item the
+  // pointer left unless the pointer went into that submenu.
+  const ui::WPARAM flags =
+      ui::MouseKeyFlags(QGuiApplication::mouseButtons(), QGuiApplication::keyboardModifiers());
+  if ((flags & ui::MK_LBUTTON) && !wasHover) return;
+  const QPoint screen = QCursor::pos();
+  ui::PostMessage(parentWidget(), ui::WM_MOUSEMOVE, flags, ui::MakeLParam(screen.x(), screen.y()));
 }
 
 void CBitmapBtn::focusOutEvent(QFocusEvent* event) {

@@ -11,7 +11,8 @@
 // a click with a sent WM_COMMAND (wParam: id, BN_CLICKED; lParam: the button's handle); a
 // toggle button flips its checked state and posts WM_COMMAND (wParam: id; lParam: its handle).
 // Every mouse move over it is posted on to the parent as WM_MOUSEMOVE with the cursor in
-// screen coordinates (the popup menus follow the cursor with them).
+// screen coordinates, and so is the cursor's place when the pointer leaves it (the popup menus
+// follow the cursor with them).
 class CBitmapBtn : public QAbstractButton {
  public:
   // Caption layouts of SetCaption.

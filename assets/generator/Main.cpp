@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "MainWindow.h"
+#include "PopupMenus.h"
 #include "SkinWriter.h"
 #include "SmallDialogs.h"
 
@@ -17,6 +18,8 @@ const SectionWriter kSections[] = {
     WriteMainWindow,
     WriteWarningDialogs,
     WriteProgressDialog,
+    WritePopupMenuSheets,
+    WriteEventIcons,
 };
 }  // namespace
 

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
 
@@ -31,14 +32,19 @@ void SkinWriter::Rect(const QString& key, const QRect& rect) {
 void SkinWriter::Number(const QString& key, int value) { Value(key, QString::number(value)); }
 
 void SkinWriter::Image(const QString& key, const QString& file, const QImage& image) {
-  const QString path = folder_ + QStringLiteral("/Skin/") + file;
-  const char* format = file.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive) ? "BMP" : "PNG";
+  File(QStringLiteral("Skin/") + file, image);
+  Value(key, QStringLiteral("Skin\\") + file);
+}
+
+void SkinWriter::File(const QString& relative, const QImage& image) {
+  const QString path = folder_ + u'/' + relative;
+  const char* format = relative.endsWith(QStringLiteral(".bmp"), Qt::CaseInsensitive) ? "BMP" : "PNG";
   // Masks are plain 24-bit bitmaps; sheets keep no alpha either.
-  if (!image.convertToFormat(QImage::Format_RGB888).save(path, format)) {
+  if (!QDir().mkpath(QFileInfo(path).path()) ||
+      !image.convertToFormat(QImage::Format_RGB888).save(path, format)) {
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     ok_ = false;
   }
-  Value(key, QStringLiteral("Skin\\") + file);
 }
 
 bool SkinWriter::Finish() {

@@ -21,6 +21,10 @@ class SkinWriter {
   // Saves `image` as Skin/<file> (PNG or BMP by the extension) and stores its name under `key`.
   void Image(const QString& key, const QString& file, const QImage& image);
 
+  // Saves `image` at <folder>/<relative> ('/'-separated, folders made), a file the program
+  // names itself; Setup.ini does not name it.
+  void File(const QString& relative, const QImage& image);
+
   // Writes Setup.ini; false when it or any image could not be written.
   bool Finish();
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QCursor>
+
 #include "tests/skin/SkinFixture.h"
 
 namespace {
@@ -153,6 +155,30 @@ TEST_F(BitmapBtnTest, MouseMovesReachTheParentInScreenCoordinates) {
   EXPECT_EQ(ui::YFromLParam(moves[0].lParam), first.y());
   EXPECT_EQ(moves[1].wParam, ui::MK_LBUTTON);
   EXPECT_EQ(moves[1].lParam, ui::MakeLParam(first.x() + 2, first.y() + 2));
+}
+
+TEST_F(BitmapBtnTest, LeavingTellsTheParentWhereTheCursorWent) {
+  auto b = MakeButton();
+  uitest::Move(b.get(), kInside);
+  uitest::Drain();
+  owner.messages.clear();
+  const QPoint outside = b->mapToGlobal(QPoint(300, 150));
+  QCursor::setPos(outside);
+  QEvent leave(QEvent::Leave);
+  QApplication::sendEvent(b.get(), &leave);
+  EXPECT_TRUE(owner.Of(ui::WM_MOUSEMOVE).empty());  // posted
+  uitest::Drain();
+  auto moves = owner.Of(ui::WM_MOUSEMOVE);
+  ASSERT_EQ(moves.size(), 1u);
+  EXPECT_EQ(moves[0].wParam, 0u);
+  EXPECT_EQ(moves[0].lParam, ui::MakeLParam(outside.x(), outside.y()));
+
+  // A disabled button says nothing when the pointer leaves it.
+  owner.messages.clear();
+  b->setEnabled(false);
+  QApplication::sendEvent(b.get(), &leave);
+  uitest::Drain();
+  EXPECT_TRUE(owner.Of(ui::WM_MOUSEMOVE).empty());
 }
 
 class CaptionTest : public SkinFixture {
