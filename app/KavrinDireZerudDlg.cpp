@@ -77,8 +77,6 @@ static_assert(std::size(kButtonKeys) == CKavrinDireZerudDlg::kButtonCount);
 
 constexpr Button kModeButtons[] = {Button::ConfigFile1, Button::ConfigFile2, Button::ConfigFile3,
                                    Button::ConfigFile4};
-constexpr Button kTabs[] = {Button::Light, Button::Sensitivity, Button::KeyDefine,
-                            Button::Advance};
 
 }  // namespace
 
@@ -228,36 +226,6 @@ void CKavrinDireZerudDlg::RefreshModeView() {
   RefreshPages();
 }
 
-void CKavrinDireZerudDlg::CheckTab(Button tab) {
-  for (Button t : kTabs) ButtonOf(t).SetCheckState(t == tab ? 1 : 0);
-}
-
-// Each tab shows its pages and hides the others; the pages come with a later part of the
-// program, the tab buttons' states are kept now.
-void CKavrinDireZerudDlg::ShowLightPage() { CheckTab(Button::Light); }
-void CKavrinDireZerudDlg::ShowSensitivityPage() { CheckTab(Button::Sensitivity); }
-void CKavrinDireZerudDlg::ShowKeyDefinePage() { CheckTab(Button::KeyDefine); }
-void CKavrinDireZerudDlg::ShowAdvancePage() { CheckTab(Button::Advance); }
-
-void CKavrinDireZerudDlg::CreatePages() {
-  // The six pages, in the order mouse picture, light, sensitivity, advanced, pointer and button
-  // page, each from its own section and a child of this window. The button page loads the macro
-  // store when it initialises; until it exists the window loads it here.
-  macros_.LoadSequenceFile();
-}
-
-void CKavrinDireZerudDlg::RefreshPages() {
-  // The pages receive the current mode's editing record here.
-}
-
-void CKavrinDireZerudDlg::DeletePages() {
-  // The six pages are deleted here, in the order they were created.
-}
-
-void CKavrinDireZerudDlg::CloseFunctionMenu() {
-  // The button page's function menu is closed (and its rows unchecked) here.
-}
-
 void CKavrinDireZerudDlg::OnApply() {
   applyRunner_.OnApply();
   HandleDeferredMessages();
@@ -310,7 +278,7 @@ uintptr_t CKavrinDireZerudDlg::GetProp(std::u16string_view name) const {
 ui::LRESULT CKavrinDireZerudDlg::WindowProc(uint32_t msg, ui::WPARAM wParam, ui::LPARAM lParam) {
   // While Apply runs the window is busy: what arrives waits until it has ended.
   if (applyRunner_.Running()) {
-    deferred_.push_back({msg, wParam, lParam});
+    deferred_.push_back({this, msg, wParam, lParam});
     return 0;
   }
   if (destroyed_) return 0;
@@ -340,7 +308,7 @@ ui::LRESULT CKavrinDireZerudDlg::WindowProc(uint32_t msg, ui::WPARAM wParam, ui:
     Raise();
     return 1;
   }
-  // The function menu's choice (0x501) goes to the button page once it exists.
+  if (msg == WM_BMPMENU_SELECT) OnFunctionSelected(wParam, lParam);
   return 0;
 }
 
@@ -430,17 +398,6 @@ void CKavrinDireZerudDlg::OnModeButton(int mode) {
   RefreshModeView();
 }
 
-void CKavrinDireZerudDlg::OnCreateProfile() {
-  ButtonOf(Button::Create).SetCheckState(0);
-  // The create profile dialog runs here on the current mode's name and application path.
-}
-
-void CKavrinDireZerudDlg::OnModifyProfile() {
-  ButtonOf(Button::Modify).SetCheckState(0);
-  ButtonOf(Button::Create).SetCheckState(0);
-  // The modify profile dialog runs here on the same fields.
-}
-
 void CKavrinDireZerudDlg::OnTrayExit() {
   DestroyWindow();
   options_.endProcess(0);
@@ -512,7 +469,7 @@ void CKavrinDireZerudDlg::OnCancel() { hide(); }
 void CKavrinDireZerudDlg::HandleDeferredMessages() {
   std::vector<DeferredMessage> messages;
   messages.swap(deferred_);
-  for (const DeferredMessage& m : messages) ui::PostMessage(this, m.msg, m.wParam, m.lParam);
+  for (const DeferredMessage& m : messages) ui::PostMessage(m.target, m.msg, m.wParam, m.lParam);
 }
 
 void CKavrinDireZerudDlg::DestroyWindow() {

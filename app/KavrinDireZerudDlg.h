@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -29,6 +30,13 @@
 #include "skin/BitmapBtn.h"
 #include "skin/PageDialog.h"
 
+class CAdvanceSettingPage;
+class CKeyDefineSettingPage;
+class CLightSettingPage;
+class CMousePicturePage;
+class CSensitivityPage;
+class CSystemSettingPage;
+
 // Commands of the tray menu; a second instance started with "exit" sends ID_TRAY_EXIT too.
 inline constexpr uint16_t ID_TRAY_EXIT = 0x6001;
 inline constexpr uint16_t ID_TRAY_SHOWMAINPANEL = 0x6002;
@@ -42,6 +50,9 @@ inline constexpr int TIMER_APP_SWITCH_INTERVAL_MS = 300;
 // Posted by the single-instance server when a later start asks for the window (its wParam and
 // lParam are 0).
 inline constexpr uint32_t WM_INSTANCE_RAISE = 0x0700;
+
+// Posted by the button page's function menu with the chosen function; relayed to that page.
+inline constexpr uint32_t WM_BMPMENU_SELECT = 0x0501;
 
 // The start-up failure texts, as they stand.
 inline constexpr std::u16string_view kSkinFailedText = u"配置界面文件错误！";
@@ -130,6 +141,15 @@ class CKavrinDireZerudDlg : public CPageDialog,
   const CINIFile& SkinFile() const { return skinFile_; }
   const std::string& ProgramFolder() const { return programFolder_; }
 
+  // The settings pages, in the order they are created and deleted (app/PageHost.cpp). A page
+  // that does not exist is null: the button page's place stays empty until that page comes.
+  enum class Page { MousePicture, Light, Sensitivity, Advance, System, KeyDefine };
+  static constexpr int kPageCount = 6;
+  CPageDialog* PageOf(Page page) const { return pages_[static_cast<int>(page)]; }
+  CMousePicturePage* MousePicturePage() const;
+  CLightSettingPage* LightPage() const;
+  CSensitivityPage* SensitivityPage() const;
+
   // The buttons, for the Apply display and for tests.
   enum class Button {
     OK, Cancel, Apply, Default,
@@ -156,10 +176,14 @@ class CKavrinDireZerudDlg : public CPageDialog,
   void OnCancel() override;
   void OnLButtonDown(ui::WPARAM flags, const QPoint& point) override;
   void timerEvent(QTimerEvent* event) override;
+  // Holds back the pages' messages while Apply runs (see DeferredMessage).
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // A message that arrived while Apply ran, handled once it has ended.
+  // A message that arrived while Apply ran, for this window or one of its pages, handled once
+  // Apply has ended: nothing writes the records while Apply's worker reads them.
   struct DeferredMessage {
+    QObject* target;
     uint32_t msg;
     ui::WPARAM wParam;
     ui::LPARAM lParam;
@@ -170,15 +194,18 @@ class CKavrinDireZerudDlg : public CPageDialog,
   void FailStartup(std::u16string_view text);
   void JoinStartupThread();
 
-  // Closes the button page's function menu (a later part of the program adds the page).
+  // Closes the button page's function menu and unchecks its rows; nothing while that page
+  // does not exist.
   void CloseFunctionMenu();
-  // The pages: created after the buttons, given the current mode's record at every refresh,
-  // deleted with the window. A later part of the program adds them; until then the main window
-  // works without them.
+  // The pages (app/PageHost.cpp): created after the buttons, given the current mode's record at
+  // every refresh, deleted with the window.
   void CreatePages();
   void RefreshPages();
   void DeletePages();
-  void CheckTab(Button tab);
+  // Shows the pages of one tab, hides the others and checks only that tab's button.
+  void ShowTab(Button tab, std::initializer_list<Page> shown);
+  // The function menu's choice, for the button page while it exists.
+  void OnFunctionSelected(ui::WPARAM wParam, ui::LPARAM lParam);
 
   // The press that drags the window: closes the function menu and starts the drag.
   void StartDrag(const QPoint& pressGlobal);
@@ -217,6 +244,7 @@ class CKavrinDireZerudDlg : public CPageDialog,
   DesktopProfileFileDialog fileDialog_;
 
   CBitmapBtn buttons_[kButtonCount];
+  CPageDialog* pages_[kPageCount] = {};
 
   // Pressed flags of the mouse's ten buttons, from the last key-status report.
   int pressedButtons_[10] = {};

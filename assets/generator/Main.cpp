@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "MacroManagerDialog.h"
 #include "MainWindow.h"
 #include "PopupMenus.h"
 #include "SkinWriter.h"
@@ -20,6 +21,7 @@ const SectionWriter kSections[] = {
     WriteProgressDialog,
     WritePopupMenuSheets,
     WriteEventIcons,
+    WriteMacroManagerDialog,
 };
 }  // namespace
 

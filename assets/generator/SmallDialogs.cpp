@@ -49,32 +49,6 @@ void DrawWarningSign(QPainter& painter, const QRect& box) {
   painter.restore();
 }
 
-// The header strip of a small window: title text and the see-through cutouts.
-void DrawHeader(QPainter& painter, const QRect& strip, const QString& title,
-                const std::vector<QPolygon>& cutouts) {
-  painter.save();
-  painter.setRenderHint(QPainter::Antialiasing, false);
-  painter.fillRect(QRect(strip.left(), strip.bottom(), strip.width(), 1), theme::kEdge);
-  painter.fillRect(QRect(strip.left(), strip.top() + 8, 4, strip.height() - 16), theme::kAccent);
-  for (const QPolygon& cutout : cutouts) {
-    // The cutout's rim is drawn; its inside is a hole of the mask.
-    painter.setPen(theme::kAccentLight);
-    painter.setBrush(Qt::NoBrush);
-    painter.drawPolygon(cutout);
-  }
-  painter.setRenderHint(QPainter::TextAntialiasing, true);
-  painter.setFont(theme::Font(15, QFont::Bold));
-  painter.setPen(theme::kText);
-  painter.drawText(strip.adjusted(14, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, title);
-  painter.restore();
-}
-
-QImage Canvas(QSize size) {
-  QImage image(size, QImage::Format_ARGB32_Premultiplied);
-  image.fill(theme::kBodyBottom);
-  return image;
-}
-
 }  // namespace
 
 void WriteWarningDialogs(SkinWriter& skin) {
@@ -84,13 +58,14 @@ void WriteWarningDialogs(SkinWriter& skin) {
   const QImage mask = theme::Mask(kWarningSize, outline, cutouts);
 
   for (const Warning& w : kWarnings) {
-    QImage sheets[3] = {Canvas(kWarningSize), Canvas(kWarningSize), Canvas(kWarningSize)};
+    QImage sheets[3] = {theme::Canvas(kWarningSize), theme::Canvas(kWarningSize),
+                        theme::Canvas(kWarningSize)};
     const Look looks[3] = {Look::Normal, Look::Over, Look::Down};
     for (int i = 0; i < 3; ++i) {
       QPainter painter(&sheets[i]);
       theme::DrawBody(painter, outline, bounds);
-      DrawHeader(painter, QRect(6, 6, kWarningSize.width() - 12, 38), QString::fromUtf16(w.title),
-                 cutouts);
+      theme::DrawTitleStrip(painter, QRect(6, 6, kWarningSize.width() - 12, 38),
+                            QString::fromUtf16(w.title), cutouts);
       DrawWarningSign(painter, QRect(28, 66, 40, 36));
       theme::DrawCentredText(painter, QRect(76, 52, kWarningSize.width() - 92, 72),
                              QString::fromUtf16(w.message), theme::Font(15), theme::kText);
@@ -117,12 +92,13 @@ void WriteProgressDialog(SkinWriter& skin) {
   const QPolygon outline = theme::ChamferedOutline(bounds, 18, 5);
   const std::vector<QPolygon> cutouts = theme::Cutouts(QPoint(344, 12), 3, 9, 12, 15);
 
-  QImage normal = Canvas(size);
-  QImage down = Canvas(size);
+  QImage normal = theme::Canvas(size);
+  QImage down = theme::Canvas(size);
   for (QImage* sheet : {&normal, &down}) {
     QPainter painter(sheet);
     theme::DrawBody(painter, outline, bounds);
-    DrawHeader(painter, QRect(5, 5, size.width() - 10, 34), QStringLiteral("正在保存设置"), cutouts);
+    theme::DrawTitleStrip(painter, QRect(5, 5, size.width() - 10, 34),
+                          QStringLiteral("正在保存设置"), cutouts);
     theme::DrawCentredText(painter, QRect(20, 42, size.width() - 40, 24),
                            QStringLiteral("正在写入鼠标，请勿拔出设备…"), theme::Font(13),
                            theme::kTextDim);

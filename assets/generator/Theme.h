@@ -60,6 +60,14 @@ QImage Mask(QSize size, const QPolygon& outline, const std::vector<QPolygon>& cu
 enum class Look { Normal, Over, Down };
 void DrawButton(QPainter& painter, const QRect& rect, const QString& caption, Look look);
 
+// A blank sheet of `size` in the body's darkest colour, for a window to draw on.
+QImage Canvas(QSize size);
+
+// The title strip of a small window: the title, an accent mark before it, a rule below, and the
+// rims of the see-through cutouts (their insides are holes of the mask).
+void DrawTitleStrip(QPainter& painter, const QRect& strip, const QString& title,
+                    const std::vector<QPolygon>& cutouts);
+
 // Text centred in `rect` (several lines separated by '\n').
 void DrawCentredText(QPainter& painter, const QRect& rect, const QString& text, const QFont& font,
                      const QColor& colour);
