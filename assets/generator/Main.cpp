@@ -6,9 +6,12 @@
 
 #include <cstdio>
 
+#include "LightSettingPage.h"
 #include "MacroManagerDialog.h"
 #include "MainWindow.h"
+#include "MousePicturePage.h"
 #include "PopupMenus.h"
+#include "SensitivityPage.h"
 #include "SkinWriter.h"
 #include "SmallDialogs.h"
 
@@ -22,6 +25,9 @@ const SectionWriter kSections[] = {
     WritePopupMenuSheets,
     WriteEventIcons,
     WriteMacroManagerDialog,
+    WriteMousePicturePage,
+    WriteLightSettingPage,
+    WriteSensitivitySettingPage,
 };
 }  // namespace
 

@@ -1,0 +1,173 @@
+// The settings pages in the built program with the simulated mouse on an X server of the test's
+// own: start-up shows the KeyDefine tab, XTest clicks on the tabs show their pages (captured
+// under the build folder), and clicks and slider releases on the pages reach the mouse with
+// Apply.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QString>
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "resources/INIFile.h"
+#include "tests/app/ProgramSession.h"
+
+namespace {
+
+using apptest::Child;
+using apptest::WaitFor;
+
+constexpr size_t kStateFileSize = 1557;
+constexpr size_t kConfigBlockOffset = 12 + 5 * 256;  // flash block 5 in the state file
+// The area the pages share in the main window.
+const QRect kPageArea(20, 116, 600, 372);
+
+std::vector<unsigned char> ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+QImage SkinImage(const char* file) {
+  return QImage(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/") + QString::fromLatin1(file));
+}
+
+// The share of pixels in `area` on which two pictures (of the main window) agree.
+double Agreement(const QImage& a, const QImage& b, const QRect& area) {
+  long same = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y)
+    for (int x = area.left(); x <= area.right(); ++x) same += a.pixel(x, y) == b.pixel(x, y);
+  return static_cast<double>(same) / (static_cast<double>(area.width()) * area.height());
+}
+
+class PagesX11Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (server_.Missing()) GTEST_SKIP() << server_.Problem();
+    ASSERT_TRUE(server_.Problem().empty()) << server_.Problem();
+    ASSERT_TRUE(session_.Ok());
+    ASSERT_EQ(skin_.SetFile(QStringLiteral(KDZ_PROGRAM_DIR "/Setup.ini").toStdU16String()), 1);
+    ASSERT_TRUE(x_.Connected());
+    program_ = session_.Start(KDZ_PROGRAM);
+    ASSERT_TRUE(WaitFor([&] { return (window_ = x_.WindowOf(program_.Pid())) != 0; }, 20000))
+        << "no main window; log:\n" << session_.Log();
+    placed_ = x_.Geometry(window_);
+    QDir().mkpath(QStringLiteral(KDZ_SCREEN_DIR));
+  }
+
+  // The rectangle of `key` in `section`, in the main window's client area.
+  QRect SkinRect(const char16_t* section, const char16_t* key) {
+    int32_t v[4] = {};
+    skin_.GetInts(section, key, v, 4);
+    return QRect(v[0], v[1], v[2], v[3]);
+  }
+  void ClickAt(const QPoint& inWindow) { x_.Click(placed_.topLeft() + inWindow); }
+  void ClickOn(const char16_t* section, const char16_t* key) {
+    ClickAt(SkinRect(section, key).center());
+  }
+  // The window as the screen shows it once `settled` holds (or after 5 s).
+  template <typename Settled>
+  QImage CaptureWhen(Settled settled) {
+    QImage shot;
+    WaitFor(
+        [&] {
+          shot = x_.Capture(placed_);
+          return settled(shot);
+        },
+        5000);
+    return shot;
+  }
+  bool Save(const QImage& shot, const char* name) {
+    return shot.save(QStringLiteral(KDZ_SCREEN_DIR "/") + QString::fromLatin1(name));
+  }
+
+  apptest::Xvfb server_{1280, 800};
+  apptest::ProgramSession session_{server_.Display()};
+  apptest::XClient x_{server_.Display()};
+  CINIFile skin_;
+  Child program_;
+  Window window_ = 0;
+  QRect placed_;
+};
+
+TEST_F(PagesX11Test, EachTabShowsItsOwnPages) {
+  const QImage bare = SkinImage("MainWindow_BackGround.png");
+  const QImage picture = SkinImage("MousePicture_Normal.png");
+  ASSERT_FALSE(bare.isNull());
+  ASSERT_FALSE(picture.isNull());
+
+  // Start-up shows the KeyDefine tab: the mouse picture's background is on the screen.
+  const QRect mouse = SkinRect(u"MousePictruePage", u"WindowsRect");
+  const QPoint body = mouse.center();  // on the picture, clear of the markers
+  QImage shot = CaptureWhen([&](const QImage& s) { return s.pixel(body) == picture.pixel(body); });
+  EXPECT_TRUE(Save(shot, "Page_KeyDefine.png"));
+  EXPECT_GT(Agreement(shot, picture, mouse.adjusted(40, 150, -40, -20)), 0.97)
+      << "start-up shows the mouse picture";
+
+  struct Tab {
+    const char16_t* key;
+    const char* file;
+    const char* sheet;  // the page's normal sheet, or null while the tab has no page here
+  };
+  const Tab tabs[] = {
+      {u"KeyLightSettingRect", "Page_Light.png", "LightSetting_Normal.png"},
+      {u"KeySensitivitySettingRect", "Page_Sensitivity.png", "SensitivitySetting_Normal.png"},
+      {u"KeyAdvanceSettingRect", "Page_Advance.png", nullptr},
+      {u"KeyKeyDefineSettingRect", "Page_KeyDefine_Again.png", "MousePicture_Normal.png"},
+  };
+  std::vector<QImage> areas{shot.copy(kPageArea)};
+  for (const Tab& tab : tabs) {
+    SCOPED_TRACE(tab.file);
+    ClickOn(u"MainWindow", tab.key);
+    const QImage before = shot;
+    shot = CaptureWhen([&](const QImage& s) { return s.copy(kPageArea) != before.copy(kPageArea); });
+    EXPECT_TRUE(Save(shot, tab.file));
+    if (!tab.sheet) continue;
+    const QImage area = shot.copy(kPageArea);
+    EXPECT_NE(area, bare.copy(kPageArea)) << "a page covers the bare background";
+    const QImage sheet = SkinImage(tab.sheet);
+    const QRect pageRect = tab.sheet == std::string("MousePicture_Normal.png")
+                               ? mouse
+                               : kPageArea;
+    EXPECT_GT(Agreement(shot, sheet, pageRect), 0.6) << "the page shows its own sheet";
+    if (std::string(tab.file) != "Page_KeyDefine_Again.png") {
+      for (const QImage& other : areas) EXPECT_NE(area, other);
+      areas.push_back(area);
+    }
+  }
+}
+
+TEST_F(PagesX11Test, PageEditsReachTheMouseWithApply) {
+  ClickOn(u"MainWindow", u"KeyLightSettingRect");
+  ClickOn(u"LightSettingPage", u"KeyCyanRect");
+  ClickOn(u"MainWindow", u"KeySensitivitySettingRect");
+  // A release at the X slider's right end: position 10.
+  const QRect xSlider = SkinRect(u"SensitivitySettingPage", u"Sliderbar_CPI_X_Rect");
+  ClickAt(QPoint(xSlider.right() - 1, xSlider.center().y()));
+  ClickOn(u"SensitivitySettingPage", u"KeyDPIRect_4");
+  // Once level 4 shows checked, every edit before it is in the record.
+  const QImage down = SkinImage("SensitivitySetting_Down.png");
+  const QRect level4 = SkinRect(u"SensitivitySettingPage", u"KeyDPIRect_4");
+  const QPoint probe(level4.left() + 6, level4.center().y());
+  const QImage shot = CaptureWhen([&](const QImage& s) { return s.pixel(probe) == down.pixel(probe); });
+  EXPECT_TRUE(Save(shot, "Page_Sensitivity_Edited.png"));
+  ASSERT_EQ(shot.pixel(probe), down.pixel(probe)) << "level 4 never showed checked";
+  ClickOn(u"MainWindow", u"KeyApplyRect");
+
+  std::vector<unsigned char> state;
+  const bool written = WaitFor(
+      [&] {
+        state = ReadAll(session_.StatePath());
+        // Mode 0's device block: the colour at 128 + 1, the X sensitivity at 192 + 4. The
+        // block is written a report at a time, so all of them are waited for.
+        return state.size() == kStateFileSize && state[kConfigBlockOffset + 129] == 0x00 &&
+               state[kConfigBlockOffset + 130] == 0xFF && state[kConfigBlockOffset + 131] == 0xFF &&
+               state[kConfigBlockOffset + 196] == 0x21;
+      },
+      10000);
+  EXPECT_TRUE(written) << "the mouse never got the edits; log:\n" << session_.Log();
+}
+
+}  // namespace
