@@ -149,6 +149,8 @@ class CKavrinDireZerudDlg : public CPageDialog,
   CMousePicturePage* MousePicturePage() const;
   CLightSettingPage* LightPage() const;
   CSensitivityPage* SensitivityPage() const;
+  CAdvanceSettingPage* AdvancePage() const;
+  CSystemSettingPage* SystemPage() const;
 
   // The buttons, for the Apply display and for tests.
   enum class Button {

@@ -5,9 +5,12 @@
 
 #include "app/KavrinDireZerudDlg.h"
 #include "platform/ui/WindowPlacement.h"
+#include "pages/AdvanceSettingPage.h"
+#include "pages/CreateProfileDialog.h"
 #include "pages/LightSettingPage.h"
 #include "pages/MousePicturePage.h"
 #include "pages/SensitivityPage.h"
+#include "pages/SystemSettingPage.h"
 
 namespace {
 
@@ -36,6 +39,12 @@ CLightSettingPage* CKavrinDireZerudDlg::LightPage() const {
 CSensitivityPage* CKavrinDireZerudDlg::SensitivityPage() const {
   return static_cast<CSensitivityPage*>(PageOf(Page::Sensitivity));
 }
+CAdvanceSettingPage* CKavrinDireZerudDlg::AdvancePage() const {
+  return static_cast<CAdvanceSettingPage*>(PageOf(Page::Advance));
+}
+CSystemSettingPage* CKavrinDireZerudDlg::SystemPage() const {
+  return static_cast<CSystemSettingPage*>(PageOf(Page::System));
+}
 
 void CKavrinDireZerudDlg::CreatePages() {
   const QString folder = QString::fromStdString(programFolder_);
@@ -44,13 +53,20 @@ void CKavrinDireZerudDlg::CreatePages() {
   place(Page::MousePicture, MakePage<CMousePicturePage>(*this, folder, u"MousePictruePage"));
   place(Page::Light, MakePage<CLightSettingPage>(*this, folder, u"LightSettingPage"));
   place(Page::Sensitivity, MakePage<CSensitivityPage>(*this, folder, u"SensitivitySettingPage"));
-  // Page::Advance: CAdvanceSettingPage, section "AdvanceSettingPage".
-  // Page::System: CSystemSettingPage, section "SystemSettingPage".
+  place(Page::Advance, MakePage<CAdvanceSettingPage>(*this, folder, u"AdvanceSettingPage"));
+  place(Page::System, MakePage<CSystemSettingPage>(*this, folder, u"SystemSettingPage"));
   // Page::KeyDefine: the button page's place stays empty until that page exists.
 
   for (CPageDialog* page : pages_) {
     if (page) page->installEventFilter(this);
   }
+  // The restore of the advanced page, once confirmed: the four editing records go back to the
+  // factory settings (nothing else: not the mouse, the desktop, the files or the applied
+  // records), and every page shows the first mode.
+  AdvancePage()->SetRestoreHandler([this] {
+    settings_.ResetAllModesToDefaults();
+    RefreshModeView();
+  });
   // The button page loads the macro store when it initialises; until it exists the window
   // loads it here.
   macros_.LoadSequenceFile();
@@ -65,8 +81,9 @@ void CKavrinDireZerudDlg::RefreshPages() {
   settings::tagMODEINFO& record = settings_.CurrentEditingMode();
   if (CLightSettingPage* light = LightPage()) light->SetLightData(&record.light);
   if (CSensitivityPage* sensitivity = SensitivityPage()) sensitivity->AttachModeInfo(&record);
-  // The button page takes the record's ten buttons here (SetKeyData), then the advanced page
-  // and the pointer page take the record (AttachModeInfo).
+  // The button page takes the record's ten buttons here (SetKeyData).
+  if (CAdvanceSettingPage* advance = AdvancePage()) advance->AttachModeInfo(&record);
+  if (CSystemSettingPage* system = SystemPage()) system->AttachModeInfo(&record);
 }
 
 void CKavrinDireZerudDlg::DeletePages() {
@@ -118,13 +135,21 @@ void CKavrinDireZerudDlg::OnFunctionSelected(ui::WPARAM, ui::LPARAM) {
 
 void CKavrinDireZerudDlg::OnCreateProfile() {
   ButtonOf(Button::Create).SetCheckState(0);
-  // The create profile dialog runs here on the current mode's name and application path.
+  settings::tagMODEINFO& record = settings_.CurrentEditingMode();
+  CCreateProfileDialog dialog(skinFile_, QString::fromStdString(programFolder_),
+                              QStringLiteral("CreateProfileDialog"), &record.profileName,
+                              &record.appPath, this);
+  dialog.DoModal();
 }
 
 void CKavrinDireZerudDlg::OnModifyProfile() {
   ButtonOf(Button::Modify).SetCheckState(0);
   ButtonOf(Button::Create).SetCheckState(0);
-  // The modify profile dialog runs here on the same fields.
+  settings::tagMODEINFO& record = settings_.CurrentEditingMode();
+  CModifyProfileDialog dialog(skinFile_, QString::fromStdString(programFolder_),
+                              QStringLiteral("CreateProfileDialog"), &record.profileName,
+                              &record.appPath, this);
+  dialog.DoModal();
 }
 
 bool CKavrinDireZerudDlg::eventFilter(QObject* watched, QEvent* event) {

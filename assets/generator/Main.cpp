@@ -6,6 +6,7 @@
 
 #include <cstdio>
 
+#include "AdvanceTabAndProfileDialog.h"
 #include "LightSettingPage.h"
 #include "MacroManagerDialog.h"
 #include "MainWindow.h"
@@ -28,6 +29,9 @@ const SectionWriter kSections[] = {
     WriteMousePicturePage,
     WriteLightSettingPage,
     WriteSensitivitySettingPage,
+    WriteSystemSettingPage,
+    WriteAdvanceSettingPage,
+    WriteCreateProfileDialog,
 };
 }  // namespace
 

@@ -83,6 +83,24 @@ QImage Mask(QSize size, const QPolygon& outline, const std::vector<QPolygon>& cu
   return mask;
 }
 
+void DrawDialogHeader(QPainter& painter, const QRect& strip, const QString& title,
+                      const std::vector<QPolygon>& cutouts) {
+  painter.save();
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  painter.fillRect(QRect(strip.left(), strip.bottom(), strip.width(), 1), kEdge);
+  painter.fillRect(QRect(strip.left(), strip.top() + 8, 4, strip.height() - 16), kAccent);
+  for (const QPolygon& cutout : cutouts) {
+    painter.setPen(kAccentLight);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawPolygon(cutout);
+  }
+  painter.setRenderHint(QPainter::TextAntialiasing, true);
+  painter.setFont(Font(15, QFont::Bold));
+  painter.setPen(kText);
+  painter.drawText(strip.adjusted(14, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, title);
+  painter.restore();
+}
+
 void DrawButton(QPainter& painter, const QRect& rect, const QString& caption, Look look) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);

@@ -56,6 +56,11 @@ void DrawBody(QPainter& painter, const QPolygon& outline, const QRect& bounds);
 // The mask of a window of `size`: outside `outline` and inside each cutout is a hole.
 QImage Mask(QSize size, const QPolygon& outline, const std::vector<QPolygon>& cutouts = {});
 
+// The header strip of a small window: an accent bar, the title and the rims of the see-through
+// cutouts (whose insides are holes of the mask).
+void DrawDialogHeader(QPainter& painter, const QRect& strip, const QString& title,
+                      const std::vector<QPolygon>& cutouts);
+
 // The three looks of a button with a caption in `rect`.
 enum class Look { Normal, Over, Down };
 void DrawButton(QPainter& painter, const QRect& rect, const QString& caption, Look look);

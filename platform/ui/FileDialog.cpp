@@ -1,6 +1,7 @@
 #include "platform/ui/FileDialog.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 
 namespace ui {
 
@@ -38,7 +39,10 @@ std::optional<QString> GetFileName(const FileDialogOptions& options) {
   if (!options.initialFolder.isEmpty()) dialog.setDirectory(options.initialFolder);
   QString suffix = options.defaultExtension;
   if (suffix.startsWith(u'.')) suffix.remove(0, 1);
-  if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+  // An open dialog would append the suffix to every name without a dot, so a chosen file
+  // without extension would become a name that does not exist: there it is only tried when the
+  // name as chosen is not found.
+  if (!suffix.isEmpty() && save) dialog.setDefaultSuffix(suffix);
   if (!options.initialName.isEmpty() && !options.initialName.contains(u'*') &&
       !options.initialName.contains(u'?')) {
     dialog.selectFile(options.initialName);
@@ -46,7 +50,12 @@ std::optional<QString> GetFileName(const FileDialogOptions& options) {
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
-  return chosen.front();
+  const QString path = chosen.front();
+  if (!save && !suffix.isEmpty() && !QFileInfo::exists(path) &&
+      !QFileInfo(path).fileName().contains(u'.') && QFileInfo::exists(path + u'.' + suffix)) {
+    return path + u'.' + suffix;
+  }
+  return path;
 }
 
 void SetFileDialogHandler(FileDialogHandler handler) { Handler() = std::move(handler); }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstddef>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -14,10 +15,12 @@ namespace {
 using namespace settings;
 using Bytes = std::vector<unsigned char>;
 
-Bytes RawOf(const tagMODEINFO& r) {
-  const auto* p = reinterpret_cast<const unsigned char*>(&r);
-  return Bytes(p, p + sizeof r);
+template <typename T>
+Bytes RawOfAny(const T& value) {
+  const auto* p = reinterpret_cast<const unsigned char*>(&value);
+  return Bytes(p, p + sizeof value);
 }
+Bytes RawOf(const tagMODEINFO& r) { return RawOfAny(r); }
 
 struct ModeDefaults {
   int mode;
@@ -91,6 +94,33 @@ TEST_F(FactoryDefaults, EveryModeMatchesItsDocumentedRecord) {
   EXPECT_EQ(s->image.configBlock.bytes[228], 15);
   // The fifth record is nobody's: a reset leaves it alone.
   EXPECT_EQ(RawOf(s->EditingModes[4]), Bytes(6408, 0x5A));
+}
+
+TEST_F(FactoryDefaults, ResettingAllModesTouchesOnlyTheEditingRecordsAndByte228) {
+  // Every other byte of the model holds a sentinel, and the records a mode other than 0.
+  std::memset(s->EditingModes, 0x5A, sizeof s->EditingModes);
+  std::memset(s->AppliedModes, 0xA5, sizeof s->AppliedModes);
+  std::memset(&s->image, 0x3C, sizeof s->image);
+  std::memset(&s->deviceInfo, 0xC3, sizeof s->deviceInfo);
+  s->ExpectedProductId = 0x4417A001;
+  s->SetCurrentMode(3);
+  const Bytes applied = RawOfAny(s->AppliedModes);
+  const Bytes device = RawOfAny(s->deviceInfo);
+
+  s->ResetAllModesToDefaults();
+
+  for (const ModeDefaults& d : kDefaults) {
+    EXPECT_EQ(RawOf(s->EditingModes[d.mode]), ExpectedRecord(d)) << "mode " << d.mode;
+  }
+  EXPECT_EQ(RawOf(s->EditingModes[4]), Bytes(6408, 0x5A));
+  EXPECT_EQ(s->CurrentMode(), 0);
+  EXPECT_EQ(RawOfAny(s->AppliedModes), applied);
+  Bytes image = RawOfAny(s->image);
+  EXPECT_EQ(image[offsetof(tagE2IMAGE, configBlock) + 228], 15);
+  image[offsetof(tagE2IMAGE, configBlock) + 228] = 0x3C;
+  EXPECT_EQ(image, Bytes(sizeof s->image, 0x3C));
+  EXPECT_EQ(RawOfAny(s->deviceInfo), device);
+  EXPECT_EQ(s->ExpectedProductId, 0x4417A001u);
 }
 
 TEST_F(FactoryDefaults, EveryDefaultEncodesToItsDocumentedCode) {

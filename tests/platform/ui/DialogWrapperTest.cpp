@@ -13,27 +13,7 @@
 
 namespace {
 
-// Runs `act` on the next modal window that is shown, once its modal loop runs.
-class OnModal : public QObject {
- public:
-  explicit OnModal(std::function<void(QWidget*)> act) : act_(std::move(act)) {
-    qApp->installEventFilter(this);
-  }
-  ~OnModal() override { qApp->removeEventFilter(this); }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    auto* widget = qobject_cast<QWidget*>(watched);
-    if (event->type() == QEvent::Show && widget && widget->isWindow() && widget->isModal()) {
-      qApp->removeEventFilter(this);
-      QTimer::singleShot(0, widget, [this, widget] { act_(widget); });
-    }
-    return false;
-  }
-
- private:
-  std::function<void(QWidget*)> act_;
-};
+using uitest::OnModal;
 
 TEST(MessageBoxTest, RealBoxHasNoTitleAndOneOkButton) {
   QString title = "unset", text;
@@ -120,6 +100,44 @@ TEST(FileDialogTest, RealDialogTakesTheOptionsAndGivesTheChosenPath) {
 
   actor.emplace([](QWidget* w) { static_cast<QDialog*>(w)->reject(); });
   EXPECT_FALSE(ui::GetFileName(options).has_value());
+}
+
+TEST(FileDialogTest, OpenDialogNeverTurnsAChosenFileIntoOneThatDoesNotExist) {
+  uitest::TempDir dir;
+  dir.Write("bin/tool", "x");      // a program without extension
+  dir.Write("bin/game.exe", "x");
+  dir.Write("bin/setup.exe", "x");
+  struct Case {
+    const char* chosen;
+    bool fileMustExist;
+    const char* path;  // empty: cancelled
+  } cases[] = {
+      {"bin/tool", true, "bin/tool"},
+      {"bin/game.exe", true, "bin/game.exe"},
+      // Without the must-exist rule a name that is not found gets the default extension when
+      // that names a file.
+      {"bin/setup", false, "bin/setup.exe"},
+      {"bin/other", false, "bin/other"},
+  };
+  for (const Case& c : cases) {
+    ui::FileDialogOptions options;
+    options.kind = ui::FileDialogOptions::Kind::Open;
+    options.defaultExtension = ".exe";
+    options.initialName = "*.exe";
+    options.filter = "exe file(*.exe)|*.exe|All files(*)|*|";
+    options.fileMustExist = c.fileMustExist;
+    options.initialFolder = dir.File("bin");
+    std::optional<OnModal> actor;
+    actor.emplace([&](QWidget* w) {
+      auto* dialog = qobject_cast<QFileDialog*>(w);
+      ASSERT_NE(dialog, nullptr);
+      dialog->selectFile(dir.File(c.chosen));
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    const std::optional<QString> chosen = ui::GetFileName(options);
+    ASSERT_TRUE(chosen.has_value()) << c.chosen;
+    EXPECT_EQ(*chosen, dir.File(c.path)) << c.chosen;
+  }
 }
 
 TEST(FileDialogTest, HandlerAnswersInsteadOfTheDialog) {

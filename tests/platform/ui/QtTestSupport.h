@@ -4,14 +4,17 @@
 
 #include <QApplication>
 #include <QColor>
+#include <QDialog>
 #include <QImage>
 #include <QMouseEvent>
 #include <QString>
 #include <QThread>
+#include <QTimer>
 #include <QWidget>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -85,6 +88,37 @@ inline void Click(QWidget* w, QPoint p) {
 inline void Drain() {
   for (int i = 0; i < 3; ++i) QApplication::processEvents();
 }
+
+// Runs `act` on the next modal window that is shown, once its modal loop runs. A dialog that
+// nothing ends within 3 s is ended with -1, so a test fails instead of hanging.
+class OnModal : public QObject {
+ public:
+  explicit OnModal(std::function<void(QWidget*)> act) : act_(std::move(act)) {
+    qApp->installEventFilter(this);
+  }
+  ~OnModal() override { qApp->removeEventFilter(this); }
+  bool Ran() const { return ran_; }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::Show && widget && widget->isWindow() && widget->isModal()) {
+      qApp->removeEventFilter(this);
+      QTimer::singleShot(0, widget, [this, widget] {
+        ran_ = true;
+        act_(widget);
+      });
+      QTimer::singleShot(3000, widget, [widget] {
+        if (auto* dialog = qobject_cast<QDialog*>(widget)) dialog->done(-1);
+      });
+    }
+    return false;
+  }
+
+ private:
+  std::function<void(QWidget*)> act_;
+  bool ran_ = false;
+};
 
 struct Message {
   uint32_t msg;

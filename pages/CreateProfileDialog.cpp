@@ -1,0 +1,113 @@
+#include "pages/CreateProfileDialog.h"
+
+#include <QPalette>
+
+#include <optional>
+#include <string>
+
+#include "platform/ui/FileDialog.h"
+#include "platform/ui/MessageBox.h"
+
+namespace {
+
+QString ToQString(std::u16string_view text) {
+  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// The record's copy of `text`, within the field.
+void StoreText(settings::TextField* field, const QString& text) {
+  if (!field) return;
+  const std::u16string units = text.toStdU16String();
+  settings::SetFieldText(*field, units);
+}
+
+QString FieldQString(const settings::TextField* field) {
+  return field ? ToQString(settings::FieldText(*field)) : QString();
+}
+
+}  // namespace
+
+CCreateProfileDialog::CCreateProfileDialog(const CINIFile& skinFile, const QString& imageFolder,
+                                           const QString& section, settings::TextField* name,
+                                           settings::TextField* path, QWidget* parent)
+    : CProfileDlg(skinFile, imageFolder, section, parent), nameTarget_(name), pathTarget_(path) {}
+
+CCreateProfileDialog::~CCreateProfileDialog() = default;
+
+bool CCreateProfileDialog::OnInitDialog() { return InitDialog(QString(), QString()); }
+
+bool CCreateProfileDialog::InitDialog(const QString& name, const QString& path) {
+  CProfileDlg::OnInitDialog();
+
+  const QImage normal = LoadSkinImage(u"NormalImage");
+  const QImage over = LoadSkinImage(u"OverImage");
+  const QImage down = LoadSkinImage(u"DownImage");
+  const QRect b = ReadSkinRect(u"KeyOpenModeExcutionPathRect");
+  browse_.Create(QString(), QRect(b.x(), b.y(), qMax(0, b.width()), qMax(0, b.height())), this, 0);
+  browse_.SetStateImages(b.x(), b.y(), b.width(), b.height(), &normal, &over, &down, &normal);
+
+  struct Edit {
+    std::u16string_view key;
+    LimitedLineEdit* edit;
+    int limit;
+    const QString* text;
+  };
+  for (const Edit& e : {Edit{u"KeyEditModeNameRect", &name_, kNameLimit, &name},
+                        Edit{u"KeyEditModeExcutionPathRect", &path_, kPathLimit, &path}}) {
+    const QRect r = ReadSkinRect(e.key);
+    e.edit->setParent(this);
+    e.edit->setGeometry(r.x(), r.y(), qMax(0, r.width()), qMax(0, r.height()));
+    e.edit->setFrame(false);
+    // Light text on the dark field the skin draws around the edit.
+    QPalette palette = e.edit->palette();
+    palette.setColor(QPalette::Base, QColor(0x0E, 0x10, 0x14));
+    palette.setColor(QPalette::Text, QColor(0xE8, 0xEA, 0xED));
+    palette.setColor(QPalette::Highlight, QColor(0x1F, 0x8B, 0xE5));
+    palette.setColor(QPalette::HighlightedText, Qt::white);
+    e.edit->setPalette(palette);
+    e.edit->SetLimit(e.limit);
+    e.edit->SetTextSelected(*e.text);
+    e.edit->show();
+  }
+  name_.setFocus();
+  return true;
+}
+
+bool CCreateProfileDialog::OnCommand(ui::WPARAM wParam, ui::LPARAM lParam) {
+  if (lParam == ui::HandleOf(&browse_)) {
+    Browse();
+    return true;
+  }
+  return CProfileDlg::OnCommand(wParam, lParam);
+}
+
+void CCreateProfileDialog::Browse() {
+  ui::FileDialogOptions options;
+  options.kind = ui::FileDialogOptions::Kind::Open;
+  options.parent = nullptr;  // the system places it
+  options.defaultExtension = QStringLiteral(".exe");
+  options.initialName = QStringLiteral("*.exe");
+  // Programs on this system have no extension as a rule, so every file may be chosen as well.
+  options.filter = QStringLiteral("exe file(*.exe)|*.exe|All files(*)|*|");
+  options.fileMustExist = true;
+  const std::optional<QString> chosen = ui::GetFileName(options);
+  if (!chosen) return;
+  if (chosen->size() > kPathLimit) {
+    // The record could not hold it: the edit keeps what it has.
+    ui::MessageBox(this, ToQString(kPathTooLongText));
+    return;
+  }
+  path_.SetTextSelected(*chosen);
+}
+
+void CCreateProfileDialog::OnOK() {
+  StoreText(nameTarget_, name_.text());
+  StoreText(pathTarget_, path_.text());
+  CProfileDlg::OnOK();
+}
+
+CModifyProfileDialog::~CModifyProfileDialog() = default;
+
+bool CModifyProfileDialog::OnInitDialog() {
+  return InitDialog(FieldQString(NameTarget()), FieldQString(PathTarget()));
+}
