@@ -7,6 +7,7 @@
 #include <cstdio>
 
 #include "AdvanceTabAndProfileDialog.h"
+#include "AssignDialogs.h"
 #include "LightSettingPage.h"
 #include "MacroManagerDialog.h"
 #include "MainWindow.h"
@@ -32,6 +33,8 @@ const SectionWriter kSections[] = {
     WriteSystemSettingPage,
     WriteAdvanceSettingPage,
     WriteCreateProfileDialog,
+    WriteAssignAShortcutDialg,
+    WriteAssignAProgramToExecutonDialg,
 };
 }  // namespace
 
