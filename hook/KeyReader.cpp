@@ -18,9 +18,6 @@ namespace {
 
 thread_local KeyReader* t_current = nullptr;
 
-// A lost connection ends the reader's loop instead of the process.
-void KeepRunning(Display*, void*) {}
-
 }  // namespace
 
 KeyReader::KeyReader(const HookWindow& target) : target_(target) {}
@@ -41,7 +38,6 @@ KeyReader* KeyReader::Current() { return t_current; }
 bool KeyReader::Start() {
   display_ = XOpenDisplay(nullptr);
   if (display_ == nullptr) return false;
-  XSetIOErrorExitHandler(display_, KeepRunning, nullptr);
   int event = 0, error = 0;
   if (!XQueryExtension(display_, "XInputExtension", &xiOpcode_, &event, &error)) return false;
   int major = 2, minor = 2;

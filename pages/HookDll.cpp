@@ -3,11 +3,10 @@
 #include <dlfcn.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <mutex>
 #include <set>
-#include <utility>
 
+#include "platform/desktop/WaylandSession.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/WindowMessage.h"
 
@@ -37,7 +36,7 @@ void PostToWindow(void* window, uint32_t msg, uintptr_t wParam, intptr_t lParam)
 
 HookDll::HookDll() : HookDll(sys::ProgramFolder()) {}
 
-HookDll::HookDll(std::string folder) : path_(sys::JoinPath(folder, kLibraryName)) {
+HookDll::HookDll(const std::string& folder) : path_(sys::JoinPath(folder, kLibraryName)) {
   if (folder.empty()) path_.clear();
   Load();
 }
@@ -85,8 +84,7 @@ int HookDll::Free() {
 
 int HookDll::installhook(QObject* window) {
   if (installhook_ == nullptr) return 0;
-  const char* wayland = std::getenv("WAYLAND_DISPLAY");
-  if (wayland != nullptr && *wayland != '\0')
+  if (desktop::IsWaylandSession())
     SayOnce("Under Wayland the keyboard hook sees keys only while an X11 or XWayland window "
             "has the focus.");
   const HookWindow target{PostToWindow, window};

@@ -15,7 +15,7 @@ class HookDll {
   // Loads the library from the program folder.
   HookDll();
   // Loads the library from `folder` instead (an absolute path).
-  explicit HookDll(std::string folder);
+  explicit HookDll(const std::string& folder);
   ~HookDll();
   HookDll(const HookDll&) = delete;
   HookDll& operator=(const HookDll&) = delete;

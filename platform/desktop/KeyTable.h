@@ -10,7 +10,6 @@ namespace desktop {
 
 inline constexpr uint8_t VK_CLEAR = 0x0C;
 inline constexpr uint8_t VK_RETURN = 0x0D;
-inline constexpr uint8_t VK_NUMPAD0 = 0x60;
 inline constexpr uint8_t VK_OEM_102 = 0xE2;
 
 struct KeyRow {

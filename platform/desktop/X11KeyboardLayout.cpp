@@ -9,9 +9,6 @@
 namespace desktop {
 namespace {
 
-// A lost connection leaves the layout without a map instead of ending the process.
-void KeepRunning(Display*, void*) {}
-
 // A connection of its own that follows the server's keyboard changes; each call catches up
 // with them first, so that a layout switched since the last call is the one used.
 class X11KeyboardLayout : public KeyboardLayout {
@@ -39,7 +36,6 @@ class X11KeyboardLayout : public KeyboardLayout {
 std::unique_ptr<KeyboardLayout> OpenX11KeyboardLayout(const std::string& displayName) {
   Display* display = XOpenDisplay(displayName.empty() ? nullptr : displayName.c_str());
   if (display == nullptr) return nullptr;
-  XSetIOErrorExitHandler(display, KeepRunning, nullptr);
   auto layout = std::make_unique<X11KeyboardLayout>(display);
   if (!layout->Valid()) return nullptr;
   return layout;

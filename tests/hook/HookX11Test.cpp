@@ -19,7 +19,7 @@
 #include "platform/ui/WindowMessage.h"
 #include "tests/hook/XKeyboard.h"
 #include "tests/platform/desktop/Setxkbmap.h"
-#include "tests/platform/desktop/XvfbServer.h"
+#include "tests/platform/desktop/XvfbSuite.h"
 
 // Last: Xlib defines macros (None, Bool, Status) that other headers would trip over.
 #include <X11/XKBlib.h>
@@ -57,21 +57,15 @@ class Receiver : public QObject {
   }
 };
 
-class HookX11Test : public ::testing::Test {
+class HookX11Test : public testutil::XvfbSuite {
  protected:
-  static void SetUpTestSuite() {
-    server_ = new testutil::XvfbServer;
-    if (!server_->Display().empty()) ::setenv("DISPLAY", server_->Display().c_str(), 1);
-    ::unsetenv("WAYLAND_DISPLAY");
-  }
-  static void TearDownTestSuite() {
-    delete server_;
-    server_ = nullptr;
-  }
-
   void SetUp() override {
-    if (server_->Display().empty()) GTEST_SKIP() << server_->Problem();
-    keys_ = std::make_unique<XKeyboard>(server_->Display());
+    testutil::XvfbSuite::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    // The library and the key names take the display from the environment.
+    ::setenv("DISPLAY", DisplayName().c_str(), 1);
+    ::unsetenv("WAYLAND_DISPLAY");
+    keys_ = std::make_unique<XKeyboard>(DisplayName());
     ASSERT_NE(keys_->display(), nullptr) << "no XTest";
     ASSERT_TRUE(hook_.Loaded());
     ASSERT_EQ(hook_.installhook(&receiver_), 1);
@@ -106,13 +100,10 @@ class HookX11Test : public ::testing::Test {
     }
   }
 
-  static testutil::XvfbServer* server_;
   std::unique_ptr<XKeyboard> keys_;
   Receiver receiver_;
   HookDll hook_;
 };
-
-testutil::XvfbServer* HookX11Test::server_ = nullptr;
 
 // The keys of the sequence and what each reports, whatever holds the focus or a grab.
 TEST_F(HookX11Test, KeysArriveInOrderWhateverHasTheFocus) {
@@ -122,7 +113,7 @@ TEST_F(HookX11Test, KeysArriveInOrderWhateverHasTheFocus) {
       Down(0x90), Up(0x90), Down(0x61), Up(0x61),  // NumLock on: VK_NUMPAD1
       Down(0x90), Up(0x90),
   };
-  Display* other = XOpenDisplay(server_->Display().c_str());
+  Display* other = XOpenDisplay(DisplayName().c_str());
   ASSERT_NE(other, nullptr);
   const Window window =
       XCreateSimpleWindow(other, DefaultRootWindow(other), 0, 0, 50, 50, 0, 0, 0);
@@ -208,7 +199,7 @@ TEST_F(HookX11Test, HeldKeyGivesOnePressAndOneRelease) {
 
 TEST_F(HookX11Test, GermanLayoutMovesTheLetters) {
   if (testutil::XvfbServer::FindProgram("setxkbmap").empty()) GTEST_SKIP() << "no setxkbmap";
-  ASSERT_TRUE(testutil::Setxkbmap(server_->Display(), "de"));
+  ASSERT_TRUE(testutil::Setxkbmap(DisplayName(), "de"));
   hook_.SetHookStatus(1);
   keys_->Tap(kKeyY);
   keys_->Tap(kKeyZ);
@@ -216,7 +207,7 @@ TEST_F(HookX11Test, GermanLayoutMovesTheLetters) {
   EXPECT_EQ(KeyName(0x5A), u"Z");
   EXPECT_EQ(KeyName(0xBA), u"\u00f6");
 
-  ASSERT_TRUE(testutil::Setxkbmap(server_->Display(), "us"));
+  ASSERT_TRUE(testutil::Setxkbmap(DisplayName(), "us"));
   receiver_.reports.clear();
   keys_->Tap(kKeyY);
   EXPECT_EQ(WaitFor(2), (std::vector<Report>{Down('Y'), Up('Y')}));

@@ -119,4 +119,21 @@ TEST_F(HookDllTest, EachInstanceHoldsItsOwnReference) {
   EXPECT_EQ(second.installhook(&window_), 7);  // still loaded for the second owner
 }
 
+// Under Wayland the hook sees only what X11 clients see: said once, when a hook is installed.
+TEST_F(HookDllTest, SaysOnceWhatTheHookSeesUnderWayland) {
+  Place(other_.path(), KDZ_DECOY_HOOK);
+  HookDll hook(other_.path());
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(hook.installhook(&window_), 7);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+  ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(hook.installhook(&window_), 7);
+  EXPECT_EQ(HookDll(other_.path()).installhook(&window_), 7);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "Under Wayland the keyboard hook sees keys only while an X11 or XWayland window has "
+            "the focus.\n");
+}
+
 }  // namespace

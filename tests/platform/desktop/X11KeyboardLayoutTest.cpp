@@ -2,16 +2,16 @@
 
 #include "platform/desktop/KeyboardLayout.h"
 #include "tests/platform/desktop/Setxkbmap.h"
-#include "tests/platform/desktop/XvfbServer.h"
+#include "tests/platform/desktop/XvfbSuite.h"
 
 namespace desktop {
 namespace {
 
-TEST(X11KeyboardLayoutTest, FollowsTheLayoutCurrentAtEachCall) {
-  testutil::XvfbServer server;
-  if (server.Display().empty()) GTEST_SKIP() << server.Problem();
+using X11KeyboardLayoutTest = testutil::XvfbSuite;
+
+TEST_F(X11KeyboardLayoutTest, FollowsTheLayoutCurrentAtEachCall) {
   if (testutil::XvfbServer::FindProgram("setxkbmap").empty()) GTEST_SKIP() << "no setxkbmap";
-  std::unique_ptr<KeyboardLayout> layout = OpenX11KeyboardLayout(server.Display());
+  std::unique_ptr<KeyboardLayout> layout = OpenX11KeyboardLayout(DisplayName());
   ASSERT_NE(layout, nullptr);
 
   struct Case {
@@ -29,13 +29,13 @@ TEST(X11KeyboardLayoutTest, FollowsTheLayoutCurrentAtEachCall) {
       {"us", 0xBA, U';'},   // and back
   };
   for (const Case& c : cases) {
-    ASSERT_TRUE(testutil::Setxkbmap(server.Display(), c.layout));
+    ASSERT_TRUE(testutil::Setxkbmap(DisplayName(), c.layout));
     EXPECT_EQ(layout->Character(c.virtualKey), c.character)
         << c.layout << " vk " << c.virtualKey;
   }
 }
 
-TEST(X11KeyboardLayoutTest, NoDisplayGivesNoLayout) {
+TEST(X11KeyboardLayoutOpenTest, NoDisplayGivesNoLayout) {
   EXPECT_EQ(OpenX11KeyboardLayout(":999999"), nullptr);
 }
 
