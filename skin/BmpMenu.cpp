@@ -88,18 +88,10 @@ bool CBmpMenu::Create(QWidget* parent) {
 }
 
 void CBmpMenu::OnInitDialog() {
-  const int w = normal_.width();
-  const int h = normal_.height();
-  window_->SetBackground(&normal_);
-  window_->setGeometry(x_, y_, w, h);
-  buttonCount_ = skin::CreateMenuButtons(
-      window_, buttons_, int(items_.size()), w, h,
-      [this](int i) { return TextOf(items_[size_t(i)]); },
-      [this](CBitmapBtn& button, const QRect& band) {
-        button.SetStateImages(band.x(), band.y(), band.width(), band.height(), &normal_, &over_,
-                              &down_, &disabled_);
-      });
-  window_->show();
+  buttonCount_ = skin::BuildMenuLevel(
+      window_, QRect(x_, y_, normal_.width(), normal_.height()), &normal_,
+      {&normal_, &over_, &down_, &disabled_}, buttons_, int(items_.size()),
+      [this](int i) { return TextOf(items_[size_t(i)]); });
 }
 
 void CBmpMenu::DestroyWindow() {
@@ -234,18 +226,10 @@ bool CSubBmpMenu::Create(QWidget* parent) {
 
 void CSubBmpMenu::OnInitDialog() {
   BuildItemPictures();
-  const int w = normal_.width();
-  const int h = Height();
-  window_->SetBackground(&normalPicture_);
-  window_->setGeometry(x_, y_, w, h);
-  buttonCount_ = skin::CreateMenuButtons(
-      window_, buttons_, ShownCount(), w, h,
-      [this](int i) { return TextOf((*subItems_)[size_t(i)]); },
-      [this](CBitmapBtn& button, const QRect& band) {
-        button.SetStateImages(band.x(), band.y(), band.width(), band.height(), &normalPicture_,
-                              &highlightedPicture_, &highlightedPicture_, &normalPicture_);
-      });
-  window_->show();
+  buttonCount_ = skin::BuildMenuLevel(
+      window_, QRect(x_, y_, normal_.width(), Height()), &normalPicture_,
+      {&normalPicture_, &highlightedPicture_, &highlightedPicture_, &normalPicture_}, buttons_,
+      ShownCount(), [this](int i) { return TextOf((*subItems_)[size_t(i)]); });
 }
 
 void CSubBmpMenu::DestroyWindow() {

@@ -357,7 +357,7 @@ QLineEdit* CListBoxEx::ReleaseEditor() {
   editor_ = nullptr;
   editingIndex_ = -1;
   if (g_editingList == this) g_editingList = nullptr;
-  qApp->removeEventFilter(this);
+  if (qApp) qApp->removeEventFilter(this);
   if (editor) editor->hide();
   return editor;
 }
@@ -385,7 +385,7 @@ void CListBoxEx::CancelEdit() {
   if (!editor_) return;
   const int index = editingIndex_;
   QLineEdit* editor = ReleaseEditor();
-  SetCurSel(index);
+  if (index < count()) SetCurSel(index);
   editor->deleteLater();
   viewport()->update();
 }

@@ -48,18 +48,10 @@ bool CMacroMenu::Create(QWidget* parent) {
 }
 
 void CMacroMenu::OnInitDialog() {
-  const int w = normal_.width();
-  const int h = normal_.height();
-  window_->SetBackground(&normal_);
-  window_->setGeometry(x_, y_, w, h);
-  buttonCount_ = skin::CreateMenuButtons(
-      window_, buttons_, int(items_.size()), w, h,
-      [this](int i) { return QString::fromUtf16(items_[size_t(i)].name); },
-      [this](CBitmapBtn& button, const QRect& band) {
-        button.SetStateImages(band.x(), band.y(), band.width(), band.height(), &normal_, &over_,
-                              &down_, &normal_);
-      });
-  window_->show();
+  buttonCount_ = skin::BuildMenuLevel(
+      window_, QRect(x_, y_, normal_.width(), normal_.height()), &normal_,
+      {&normal_, &over_, &down_, &normal_}, buttons_, int(items_.size()),
+      [this](int i) { return QString::fromUtf16(items_[size_t(i)].name); });
 }
 
 void CMacroMenu::DestroyWindow() {
@@ -110,7 +102,7 @@ void CMacroMenu::OnMouseMove(const QPoint& screen) {
         sub->SetPosition(x_ + w - kOverlap, y_ + CMenuWindow::kItemHeight * i);
         sub->Create(window_);
       }
-      sub->Window()->show();
+      if (!sub->window_->isVisible()) sub->window_->ShowOnTop();
     } else if (sub->Window() && sub->Window()->isVisible() &&
                !skin::ScreenRectOf(sub->Window()).contains(screen)) {
       // The pointer left the item, and not into its submenu (a fast move may jump over the

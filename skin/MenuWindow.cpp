@@ -27,6 +27,11 @@ void CMenuWindow::SetBackground(const QImage* background) {
   update();
 }
 
+void CMenuWindow::ShowOnTop() {
+  show();
+  raise();
+}
+
 void CMenuWindow::Destroy(QPointer<CMenuWindow>& window) {
   if (!window) return;
   CMenuWindow* w = window.data();
@@ -79,18 +84,22 @@ QRect ScreenRectOf(const QWidget* control) {
   return control ? QRect(control->mapToGlobal(QPoint(0, 0)), control->size()) : QRect();
 }
 
-int CreateMenuButtons(CMenuWindow* window, MenuButtons& buttons, int count, int width, int height,
-                      const std::function<QString(int)>& caption,
-                      const std::function<void(CBitmapBtn&, const QRect&)>& setImages) {
+int BuildMenuLevel(CMenuWindow* window, const QRect& geometry, const QImage* background,
+                   const std::array<const QImage*, 4>& looks, MenuButtons& buttons, int count,
+                   const std::function<QString(int)>& caption) {
+  window->SetBackground(background);
+  window->setGeometry(geometry);
   const int n = std::min(count, CMenuWindow::kMaxItems);
   for (int i = 0; i < n; ++i) {
-    const QRect band = ItemBand(i, width, height);
+    const QRect band = ItemBand(i, geometry.width(), geometry.height());
     auto* button = new CBitmapBtn();
     button->Create(QString(), band, window, 0);
-    setImages(*button, band);
+    button->SetStateImages(band.x(), band.y(), band.width(), band.height(), looks[0], looks[1],
+                           looks[2], looks[3]);
     button->SetCaption(caption(i), 5, CBitmapBtn::kLayoutLeft);
     buttons[size_t(i)] = button;
   }
+  window->ShowOnTop();
   return n;
 }
 

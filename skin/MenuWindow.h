@@ -45,6 +45,9 @@ class CMenuWindow : public QWidget {
   // The background, painted from (0, 0); the image must live as long as the window paints it.
   void SetBackground(const QImage* background);
 
+  // Shows the window above the windows of its layer.
+  void ShowOnTop();
+
   // Detaches `window` from its object, hides it and deletes it once control is back in the
   // event loop (a menu may be closed from inside its own window's handler). Sets it to null.
   static void Destroy(QPointer<CMenuWindow>& window);
@@ -71,12 +74,13 @@ QRect ScreenRectOf(const QWidget* control);
 // The item buttons of one menu level, in item order.
 using MenuButtons = std::array<CBitmapBtn*, CMenuWindow::kMaxItems>;
 
-// Creates the buttons of the first kMaxItems of `count` items in their bands of a `width` by
-// `height` menu, with caption(i) left-aligned 5 pixels in and the looks setImages gives them.
-// Returns how many were made.
-int CreateMenuButtons(CMenuWindow* window, MenuButtons& buttons, int count, int width, int height,
-                      const std::function<QString(int)>& caption,
-                      const std::function<void(CBitmapBtn&, const QRect&)>& setImages);
+// Builds one menu level in `window`: places it at `geometry` over `background`, makes the
+// buttons of the first kMaxItems of `count` items in their bands, each with caption(i)
+// left-aligned 5 pixels in and its normal, over, down and disabled looks cut from the same band
+// of `looks`, and shows the window on top. Returns how many buttons were made.
+int BuildMenuLevel(CMenuWindow* window, const QRect& geometry, const QImage* background,
+                   const std::array<const QImage*, 4>& looks, MenuButtons& buttons, int count,
+                   const std::function<QString(int)>& caption);
 
 // The index of the button whose handle is `sender` among the first `count`, or -1.
 int MenuButtonIndex(const MenuButtons& buttons, int count, ui::LPARAM sender);

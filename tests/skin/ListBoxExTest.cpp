@@ -83,9 +83,11 @@ TEST_F(ListBoxExTest, CommitReadsTheNumberAtTheStartOfTheText) {
 }
 
 TEST_F(ListBoxExTest, ANameKeepsItsTextAndItsNumber) {
-  list->SetEditable(1);
   list->AddItem(Data(0, 0), QStringLiteral("first"), false);
   list->AddItem(Data(0, 0), QStringLiteral("second"), false);
+  DoubleClick(RowPoint(0));
+  EXPECT_EQ(list->Editor(), nullptr);  // not editable yet
+  list->SetEditable(1);
   DoubleClick(RowPoint(0));
   QLineEdit* editor = list->Editor();
   ASSERT_NE(editor, nullptr);
