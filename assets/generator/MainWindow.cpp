@@ -130,14 +130,7 @@ void DrawMouseOutline(QPainter& painter, const QRect& area) {
   const QPointF c = QRectF(area).center() - QPointF(0, 14);
   const qreal w = 120;
   const qreal h = 190;
-  QPainterPath body;
-  body.moveTo(c.x(), c.y() - h / 2);
-  body.cubicTo(c.x() + w * 0.62, c.y() - h / 2, c.x() + w / 2, c.y() + h * 0.05, c.x() + w * 0.46,
-               c.y() + h * 0.22);
-  body.cubicTo(c.x() + w * 0.40, c.y() + h / 2, c.x() - w * 0.40, c.y() + h / 2, c.x() - w * 0.46,
-               c.y() + h * 0.22);
-  body.cubicTo(c.x() - w / 2, c.y() + h * 0.05, c.x() - w * 0.62, c.y() - h / 2, c.x(),
-               c.y() - h / 2);
+  const QPainterPath body = theme::MouseBody(c, w, h);
   QLinearGradient shade(c - QPointF(0, h / 2), c + QPointF(0, h / 2));
   shade.setColorAt(0, QColor(0x24, 0x2A, 0x34));
   shade.setColorAt(1, QColor(0x17, 0x1A, 0x20));

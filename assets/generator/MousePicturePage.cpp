@@ -1,7 +1,6 @@
 #include "MousePicturePage.h"
 
 #include <QLinearGradient>
-#include <QPainterPath>
 
 #include "PageSheet.h"
 #include "Theme.h"
@@ -52,14 +51,7 @@ void WriteMousePicturePage(SkinWriter& skin) {
   sheet.DrawAll([&](QPainter& painter, Look look) {
     painter.setRenderHint(QPainter::Antialiasing, true);
     // The body.
-    QPainterPath body;
-    body.moveTo(c.x(), c.y() - h / 2);
-    body.cubicTo(c.x() + w * 0.62, c.y() - h / 2, c.x() + w / 2, c.y() + h * 0.05,
-                 c.x() + w * 0.46, c.y() + h * 0.22);
-    body.cubicTo(c.x() + w * 0.40, c.y() + h / 2, c.x() - w * 0.40, c.y() + h / 2,
-                 c.x() - w * 0.46, c.y() + h * 0.22);
-    body.cubicTo(c.x() - w / 2, c.y() + h * 0.05, c.x() - w * 0.62, c.y() - h / 2, c.x(),
-                 c.y() - h / 2);
+    const QPainterPath body = theme::MouseBody(c, w, h);
     QLinearGradient shade(c - QPointF(0, h / 2), c + QPointF(0, h / 2));
     shade.setColorAt(0, QColor(0x2C, 0x32, 0x3D));
     shade.setColorAt(1, QColor(0x18, 0x1B, 0x21));

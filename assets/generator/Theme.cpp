@@ -126,6 +126,18 @@ void DrawButton(QPainter& painter, const QRect& rect, const QString& caption, Lo
   painter.restore();
 }
 
+QPainterPath MouseBody(QPointF c, qreal w, qreal h) {
+  QPainterPath body;
+  body.moveTo(c.x(), c.y() - h / 2);
+  body.cubicTo(c.x() + w * 0.62, c.y() - h / 2, c.x() + w / 2, c.y() + h * 0.05, c.x() + w * 0.46,
+               c.y() + h * 0.22);
+  body.cubicTo(c.x() + w * 0.40, c.y() + h / 2, c.x() - w * 0.40, c.y() + h / 2, c.x() - w * 0.46,
+               c.y() + h * 0.22);
+  body.cubicTo(c.x() - w / 2, c.y() + h * 0.05, c.x() - w * 0.62, c.y() - h / 2, c.x(),
+               c.y() - h / 2);
+  return body;
+}
+
 void DrawCentredText(QPainter& painter, const QRect& rect, const QString& text, const QFont& font,
                      const QColor& colour) {
   painter.save();

@@ -4,6 +4,7 @@
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPolygon>
 #include <QRect>
 #include <QSize>
@@ -72,6 +73,9 @@ QImage Canvas(QSize size);
 // rims of the see-through cutouts (their insides are holes of the mask).
 void DrawTitleStrip(QPainter& painter, const QRect& strip, const QString& title,
                     const std::vector<QPolygon>& cutouts);
+
+// The outline of the mouse seen from above, `w` wide and `h` high around `centre`.
+QPainterPath MouseBody(QPointF centre, qreal w, qreal h);
 
 // Text centred in `rect` (several lines separated by '\n').
 void DrawCentredText(QPainter& painter, const QRect& rect, const QString& text, const QFont& font,

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/app/ProgramUnderX.h"
+#include "tests/app/ProgramSession.h"
 
 namespace {
 
@@ -22,36 +22,12 @@ using apptest::Clock;
 using apptest::WaitFor;
 
 // A private runtime, data and configuration folder, and the environment that uses them.
-class Session {
+class Session : public apptest::ProgramSession {
  public:
-  explicit Session(const std::string& display) {
-    std::string pattern = (std::filesystem::temp_directory_path() / "kdz-bench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) return;
-    folder_ = pattern;
-    for (const char* sub : {"runtime", "data", "config"})
-      std::filesystem::create_directory(folder_ + "/" + sub);
-    ::chmod((folder_ + "/runtime").c_str(), 0700);
-    env_ = {{"DISPLAY", display},
-            {"WAYLAND_DISPLAY", ""},
-            {"QT_QPA_PLATFORM", "xcb"},
-            {"XDG_RUNTIME_DIR", folder_ + "/runtime"},
-            {"XDG_DATA_HOME", folder_ + "/data"},
-            {"XDG_CONFIG_HOME", folder_ + "/config"},
-            {"KDZ_SIMULATED_MOUSE", "1"},
-            {"KDZ_SIMULATED_MOUSE_STATE", folder_ + "/mouse.state"}};
-  }
-  ~Session() {
-    std::error_code ec;
-    if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
-  }
-  bool Ok() const { return !folder_.empty(); }
+  using ProgramSession::ProgramSession;
   Child Start(std::vector<std::string> args = {}) const {
-    return Child(KDZ_PROGRAM, args, env_, folder_ + "/program.log");
+    return ProgramSession::Start(KDZ_PROGRAM, std::move(args));
   }
-
- private:
-  std::string folder_;
-  std::map<std::string, std::string> env_;
 };
 
 // Waits until the program's window is on the screen with its skin painted; false after 20 s.

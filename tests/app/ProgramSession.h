@@ -42,6 +42,7 @@ class ProgramSession {
   ProgramSession& operator=(const ProgramSession&) = delete;
 
   bool Ok() const { return !folder_.empty(); }
+  const std::string& Folder() const { return folder_; }
   std::string StatePath() const { return folder_ + "/mouse.state"; }
   Child Start(const std::string& program, std::vector<std::string> args = {}) const {
     return Child(program, args, env_, folder_ + "/program.log");

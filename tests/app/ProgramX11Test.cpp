@@ -2,8 +2,6 @@
 // its shaped main window (captured under the build folder), a click on Apply reaches the
 // simulated mouse's state file, and a second start with "exit" ends it with exit code 0.
 #include <gtest/gtest.h>
-#include <stdlib.h>
-#include <sys/stat.h>
 
 #include <QDir>
 #include <QString>
@@ -13,7 +11,7 @@
 #include <iterator>
 
 #include "resources/INIFile.h"
-#include "tests/app/ProgramUnderX.h"
+#include "tests/app/ProgramSession.h"
 
 namespace {
 
@@ -33,40 +31,17 @@ class ProgramTest : public ::testing::Test {
   void SetUp() override {
     if (server_.Missing()) GTEST_SKIP() << server_.Problem();
     ASSERT_TRUE(server_.Problem().empty()) << server_.Problem();
-    std::string pattern = (std::filesystem::temp_directory_path() / "kdz-program-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-    for (const char* sub : {"runtime", "data", "config"})
-      std::filesystem::create_directory(folder_ + "/" + sub);
-    ::chmod((folder_ + "/runtime").c_str(), 0700);
-    env_ = {
-        {"DISPLAY", server_.Display()},
-        {"WAYLAND_DISPLAY", ""},
-        {"QT_QPA_PLATFORM", "xcb"},
-        {"XDG_RUNTIME_DIR", folder_ + "/runtime"},
-        {"XDG_DATA_HOME", folder_ + "/data"},
-        {"XDG_CONFIG_HOME", folder_ + "/config"},
-        {"KDZ_SIMULATED_MOUSE", "1"},
-        {"KDZ_SIMULATED_MOUSE_STATE", StatePath()},
-    };
-  }
-  void TearDown() override {
-    std::error_code ec;
-    if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
+    ASSERT_TRUE(session_.Ok());
+    folder_ = session_.Folder();
   }
 
-  std::string StatePath() const { return folder_ + "/mouse.state"; }
-  Child Start(std::vector<std::string> args = {}) {
-    return Child(KDZ_PROGRAM, args, env_, folder_ + "/program.log");
-  }
-  std::string Log() const {
-    std::ifstream in(folder_ + "/program.log");
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  std::string StatePath() const { return session_.StatePath(); }
+  Child Start(std::vector<std::string> args = {}) { return session_.Start(KDZ_PROGRAM, args); }
+  std::string Log() const { return session_.Log(); }
 
   apptest::Xvfb server_{1280, 800};
+  apptest::ProgramSession session_{server_.Display()};
   std::string folder_;
-  std::map<std::string, std::string> env_;
 };
 
 TEST_F(ProgramTest, ShowsTheMainWindowAppliesAndEndsOnALaterExit) {
@@ -103,6 +78,7 @@ TEST_F(ProgramTest, ShowsTheMainWindowAppliesAndEndsOnALaterExit) {
   EXPECT_EQ(shot.pixel(0, 0), qRgb(255, 255, 255)) << "the cut corner shows the root window";
   // The side column, which no page covers.
   EXPECT_EQ(shot.pixel(645, 480), background.pixel(645, 480));
+  EXPECT_EQ(shot.pixel(645, 330), background.pixel(645, 330)) << "beside the pages";
 
   // Apply: the simulated mouse keeps what it was given in its state file.
   EXPECT_FALSE(std::filesystem::exists(StatePath())) << "nothing written before Apply";

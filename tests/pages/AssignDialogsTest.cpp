@@ -238,7 +238,7 @@ TEST_F(AssignDialogsTest, ShortcutHookIsSwitchedOnForTheDialogAndRemovedAfterIt)
     ClickButton(d.OkButton());
   });
   EXPECT_EQ(HookCalls(), (std::vector<std::string>{"installhook", "SetHookStatus 1",
-                                                   "SetHookStatus 0", "removehook"}));
+                                                   "SetHookStatus 0", "removehook", "unloaded"}));
 }
 
 TEST_F(AssignDialogsTest, ShortcutDialogKeysNeitherEndItNorClickAToggle) {
@@ -288,7 +288,7 @@ TEST_F(AssignDialogsTest, ShortcutWithoutAWorkingHookSaysSoOnceAndStillEdits) {
     EXPECT_EQ(Bytes(key), Bytes(expected)) << folder;
     // A failed install is neither switched on nor removed; a partial library is never installed.
     const std::vector<std::string> calls =
-        std::string(folder) == "hook-fails" ? std::vector<std::string>{"installhook"}
+        std::string(folder) == "hook-fails" ? std::vector<std::string>{"installhook", "unloaded"}
                                             : std::vector<std::string>{};
     EXPECT_EQ(HookCalls(), calls) << folder;
   }

@@ -7,6 +7,7 @@
 #include "pages/MacroEventItems.h"
 #include "pages/MacroListView.h"
 #include "pages/MacroManagerHost.h"
+#include "settings/Records.h"
 
 namespace pagestest {
 
@@ -86,6 +87,15 @@ class FakeHost : public pages::MacroManagerHost {
   bool HookReady() const override { return hookReady; }
   void SetHookStatus(int status) override { hookCalls.push_back(status); }
 };
+
+// A stored event.
+inline settings::tagMACROEVENT Event(uint8_t kind, uint8_t code, uint32_t delayMs = 0) {
+  settings::tagMACROEVENT e{};
+  e.kind = kind;
+  e.code = code;
+  e.delayMs = delayMs;
+  return e;
+}
 
 // Rows by type, as the tables write them.
 inline uint32_t KeyDown(uint32_t vk) { return pages::MakeItemData(vk, pages::MACRO_ITEM_KEY_DOWN); }

@@ -16,14 +16,6 @@
 
 namespace pagestest {
 
-inline settings::tagMACROEVENT Event(uint8_t kind, uint8_t code, uint32_t delayMs = 0) {
-  settings::tagMACROEVENT e{};
-  e.kind = kind;
-  e.code = code;
-  e.delayMs = delayMs;
-  return e;
-}
-
 inline std::u16string U(const std::string& ascii) {
   return std::u16string(ascii.begin(), ascii.end());
 }
