@@ -4,13 +4,13 @@
 #include <QGuiApplication>
 
 #include "app/KavrinDireZerudDlg.h"
-#include "platform/ui/WindowPlacement.h"
 #include "pages/AdvanceSettingPage.h"
 #include "pages/CreateProfileDialog.h"
 #include "pages/LightSettingPage.h"
 #include "pages/MousePicturePage.h"
 #include "pages/SensitivityPage.h"
 #include "pages/SystemSettingPage.h"
+#include "platform/ui/WindowPlacement.h"
 
 namespace {
 

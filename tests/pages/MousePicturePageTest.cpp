@@ -2,6 +2,7 @@
 #include "pages/MousePicturePage.h"
 
 #include <QImage>
+#include <QTest>
 
 #include <initializer_list>
 #include <ostream>
@@ -59,7 +60,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MousePictureTest, HoverAndPressLeaveTheFacesAlone) {
-  page->activateWindow();
+  parent.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
   CBitmapBtn& marker = page->Marker(2);
   const QImage before = uitest::Render(marker);
   const QPoint middle = marker.rect().center();

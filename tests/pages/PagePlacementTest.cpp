@@ -120,3 +120,36 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
+
+namespace {
+
+TEST(PageWithoutSkin, MissingKeysGiveZeroSizedControlsThatStillWork) {
+  uitest::TempDir dir;
+  CINIFile skinFile;
+  skinFile.SetFile(dir.Write(QStringLiteral("Setup.ini"), "[Other]\r\nKey=1\r\n").toStdU16String());
+  QWidget parent;
+  CLightSettingPage light(skinFile, dir.Path(), QStringLiteral("LightSettingPage"), &parent);
+  CSensitivityPage sensitivity(skinFile, dir.Path(), QStringLiteral("SensitivitySettingPage"),
+                               &parent);
+  CMousePicturePage picture(skinFile, dir.Path(), QStringLiteral("MousePictruePage"), &parent);
+  light.Create();
+  sensitivity.Create();
+  picture.Create();
+  EXPECT_TRUE(light.Button(pages::LightButton::Cyan).geometry().isEmpty());
+  EXPECT_TRUE(sensitivity.XSlider().geometry().isEmpty());
+  EXPECT_TRUE(picture.Marker(9).geometry().isEmpty());
+
+  settings::tagMODEINFO record{};
+  light.SetLightData(&record.light);
+  sensitivity.AttachModeInfo(&record);
+  uitest::Click(&light.Slider(CLightSettingPage::Time::Stay), QPoint(0, 0));
+  uitest::Click(&sensitivity.XSlider(), QPoint(0, 0));
+  // A control without size takes no click; its command still works.
+  ui::SendMessage(&sensitivity, ui::WM_COMMAND, 0, ui::HandleOf(&sensitivity.ValueButton(3, 6)));
+  uitest::Drain();
+  EXPECT_EQ(record.light.offStayTime, 0x11);
+  EXPECT_EQ(record.sensitivityX, 0x1A);
+  EXPECT_EQ(record.dpiIndex23, 0x60);
+}
+
+}  // namespace

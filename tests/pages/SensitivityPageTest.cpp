@@ -135,9 +135,18 @@ TEST_F(SensitivityPageTest, FactoryRecordShowsItsLevelsAndSensitivity) {
 }
 
 TEST_F(SensitivityPageTest, IndexSevenAndLevelFourCheckNothing) {
+  record.dpiIndex01 = 0x12;
+  Attach();
+  const QImage shows1200 = uitest::Render(page->LevelDisplay(0));
+  record.dpiIndex01 = 0x13;
+  Attach();
+  ASSERT_NE(uitest::Render(page->LevelDisplay(0)), shows1200) << "the display shows the value";
+  record.dpiIndex01 = 0x12;
+  Attach();
   record.dpiIndex01 = 0x07;
   record.dpiLevel = 4;
   Attach();
+  EXPECT_EQ(uitest::Render(page->LevelDisplay(0)), shows1200) << "index 7 keeps the caption";
   EXPECT_EQ(CheckedValue(0), -1);
   EXPECT_EQ(CheckedValue(1), 0);
   EXPECT_EQ(CheckedLevel(), -1);
