@@ -10,6 +10,32 @@ FileDialogHandler& Handler() {
   static FileDialogHandler handler;
   return handler;
 }
+
+// Qt's own default suffix is appended to every name without a dot, so an open dialog would turn
+// a chosen file without extension (the rule for programs here) into a name that does not exist.
+// This dialog appends the suffix only when the name as chosen is not found and the name with
+// the suffix is.
+class FileDialog : public QFileDialog {
+ public:
+  FileDialog(QWidget* parent, const QString& openSuffix)
+      : QFileDialog(parent), openSuffix_(openSuffix) {}
+
+  void accept() override {
+    const QStringList chosen = selectedFiles();
+    if (!openSuffix_.isEmpty() && chosen.size() == 1) {
+      const QString& name = chosen.front();
+      const QString withSuffix = name + u'.' + openSuffix_;
+      if (!QFileInfo::exists(name) && !QFileInfo(name).fileName().contains(u'.') &&
+          QFileInfo::exists(withSuffix)) {
+        selectFile(withSuffix);
+      }
+    }
+    QFileDialog::accept();
+  }
+
+ private:
+  QString openSuffix_;
+};
 }  // namespace
 
 QStringList NameFiltersFromBars(const QString& filter) {
@@ -28,8 +54,10 @@ QStringList NameFiltersFromBars(const QString& filter) {
 std::optional<QString> GetFileName(const FileDialogOptions& options) {
   if (Handler()) return Handler()(options);
 
-  QFileDialog dialog(options.parent);
   const bool save = options.kind == FileDialogOptions::Kind::Save;
+  QString suffix = options.defaultExtension;
+  if (suffix.startsWith(u'.')) suffix.remove(0, 1);
+  FileDialog dialog(options.parent, save ? QString() : suffix);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   dialog.setFileMode(!save && options.fileMustExist ? QFileDialog::ExistingFile
                                                     : QFileDialog::AnyFile);
@@ -37,11 +65,6 @@ std::optional<QString> GetFileName(const FileDialogOptions& options) {
   const QStringList filters = NameFiltersFromBars(options.filter);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   if (!options.initialFolder.isEmpty()) dialog.setDirectory(options.initialFolder);
-  QString suffix = options.defaultExtension;
-  if (suffix.startsWith(u'.')) suffix.remove(0, 1);
-  // An open dialog would append the suffix to every name without a dot, so a chosen file
-  // without extension would become a name that does not exist: there it is only tried when the
-  // name as chosen is not found.
   if (!suffix.isEmpty() && save) dialog.setDefaultSuffix(suffix);
   if (!options.initialName.isEmpty() && !options.initialName.contains(u'*') &&
       !options.initialName.contains(u'?')) {
@@ -50,12 +73,7 @@ std::optional<QString> GetFileName(const FileDialogOptions& options) {
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return std::nullopt;
-  const QString path = chosen.front();
-  if (!save && !suffix.isEmpty() && !QFileInfo::exists(path) &&
-      !QFileInfo(path).fileName().contains(u'.') && QFileInfo::exists(path + u'.' + suffix)) {
-    return path + u'.' + suffix;
-  }
-  return path;
+  return chosen.front();
 }
 
 void SetFileDialogHandler(FileDialogHandler handler) { Handler() = std::move(handler); }

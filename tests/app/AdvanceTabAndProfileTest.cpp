@@ -112,6 +112,17 @@ TEST_F(AdvanceTabTest, TheAdvanceTabShowsBothPagesAndTheyFollowTheModeShown) {
   uitest::Click(&rate1000, rate1000.rect().center());
   EXPECT_EQ(w.Settings().EditingModes[2].reportRateIndex, 3);
   for (int m : {0, 1, 3}) EXPECT_TRUE(SameBytes(w.Settings().EditingModes[m], others[m])) << m;
+
+  // The pointer page edits the record only: the desktop hears of it at Apply.
+  const size_t pointerCalls = pointer.calls.size();
+  CBitmapBtn& precision = w.SystemPage()->PrecisionButton();
+  uitest::Click(&precision, precision.rect().center());
+  CDMarker& speed = w.SystemPage()->SliderAt(CSystemSettingPage::PointerSpeed);
+  uitest::Click(&speed, QPoint(speed.width() - 1, speed.height() / 2));
+  uitest::Drain();
+  EXPECT_EQ(w.Settings().EditingModes[2].pointerPrecision, 1);
+  EXPECT_EQ(w.Settings().EditingModes[2].pointerSpeed, 7);
+  EXPECT_EQ(pointer.calls.size(), pointerCalls);
 }
 
 TEST_F(AdvanceTabTest, ConfirmedRestoreResetsTheFourEditingRecordsAndNothingElse) {

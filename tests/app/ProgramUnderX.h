@@ -31,6 +31,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 extern char** environ;
 
@@ -130,7 +131,11 @@ class Xvfb : public testutil::XvfbServer {
 // An Xlib client of the server.
 class XClient {
  public:
-  explicit XClient(const std::string& display) : d_(XOpenDisplay(display.c_str())) {}
+  explicit XClient(const std::string& display) : d_(XOpenDisplay(display.c_str())) {
+    // A window the program destroys while it is looked at gives BadWindow, whose default
+    // handler would end the test: the request just fails instead.
+    XSetErrorHandler([](::Display*, XErrorEvent*) { return 0; });
+  }
   ~XClient() {
     if (d_) XCloseDisplay(d_);
   }
@@ -139,8 +144,9 @@ class XClient {
 
   bool Connected() const { return d_ != nullptr; }
 
-  // The largest viewable top-level window of process `pid` (by _NET_WM_PID), or 0.
-  Window WindowOf(pid_t pid) {
+  // The largest viewable top-level window of process `pid` (by _NET_WM_PID), or 0. With a
+  // `size`, only a window of that size counts.
+  Window WindowOf(pid_t pid, QSize size = QSize()) {
     Window rootReturn, parent;
     Window* children = nullptr;
     unsigned count = 0;
@@ -155,6 +161,7 @@ class XClient {
       int format;
       unsigned long items, after;
       unsigned char* data = nullptr;
+      if (size.isValid() && QSize(a.width, a.height) != size) continue;
       if (XGetWindowProperty(d_, children[i], pidAtom, 0, 1, False, XA_CARDINAL, &type, &format,
                              &items, &after, &data) == Success &&
           data && items == 1 && static_cast<pid_t>(*reinterpret_cast<unsigned long*>(data)) == pid &&
@@ -197,6 +204,30 @@ class XClient {
     XTestFakeButtonEvent(d_, 1, True, 0);
     XTestFakeButtonEvent(d_, 1, False, 20);
     XSync(d_, False);
+  }
+
+  // A press and release of the key of `keysym` (no modifiers), through XTest.
+  void Key(KeySym keysym) {
+    const KeyCode code = XKeysymToKeycode(d_, keysym);
+    XTestFakeKeyEvent(d_, code, True, 0);
+    XTestFakeKeyEvent(d_, code, False, 10);
+    XSync(d_, False);
+  }
+  // Types `text`, characters that need no modifier only (lower-case letters, digits, '/', ...).
+  void Type(const std::string& text) {
+    for (char c : text) {
+      const char name[2] = {c, 0};
+      KeySym keysym = XStringToKeysym(name);
+      if (c == '/') keysym = XK_slash;
+      if (c == '.') keysym = XK_period;
+      if (c == '-') keysym = XK_minus;
+      Key(keysym);
+    }
+  }
+
+  // The core pointer's acceleration (numerator / denominator) and threshold.
+  bool PointerControl(int& numerator, int& denominator, int& threshold) {
+    return XGetPointerControl(d_, &numerator, &denominator, &threshold) != 0;
   }
 
   // The EWMH window types of a window (atom names).

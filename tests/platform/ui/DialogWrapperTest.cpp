@@ -114,8 +114,8 @@ TEST(FileDialogTest, OpenDialogNeverTurnsAChosenFileIntoOneThatDoesNotExist) {
   } cases[] = {
       {"bin/tool", true, "bin/tool"},
       {"bin/game.exe", true, "bin/game.exe"},
-      // Without the must-exist rule a name that is not found gets the default extension when
-      // that names a file.
+      // A name that is not found gets the default extension when that names a file.
+      {"bin/setup", true, "bin/setup.exe"},
       {"bin/setup", false, "bin/setup.exe"},
       {"bin/other", false, "bin/other"},
   };
