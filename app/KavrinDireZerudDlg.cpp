@@ -92,7 +92,7 @@ CKavrinDireZerudDlg::CKavrinDireZerudDlg(Options options)
       ownPointer_(options_.pointer ? nullptr : desktop::CreatePointerSettings()),
       pointer_(options_.pointer ? options_.pointer : ownPointer_.get()),
       applyView_(*this),
-      applyRunner_(settings_, sync_, comm_, macros_, *pointer_, applyView_, options_.applyTick),
+      applyRunner_(settings_, sync_, comm_, nullptr, *pointer_, applyView_, options_.applyTick),
       fileDialog_(this),
       keyStatusMsg_(sys::RegisterWindowMessage(u"KEYSTATUS_MSG")),
       modeDpiChangeMsg_(sys::RegisterWindowMessage(u"MODEDPICHANGE_MSG")) {

@@ -8,6 +8,7 @@
 
 #include "AdvanceTabAndProfileDialog.h"
 #include "AssignDialogs.h"
+#include "KeyDefineSettingPage.h"
 #include "LightSettingPage.h"
 #include "MacroManagerDialog.h"
 #include "MainWindow.h"
@@ -33,6 +34,7 @@ const SectionWriter kSections[] = {
     WriteSystemSettingPage,
     WriteAdvanceSettingPage,
     WriteCreateProfileDialog,
+    WriteKeyDefineSettingPage,
     WriteAssignAShortcutDialg,
     WriteAssignAProgramToExecutonDialg,
 };

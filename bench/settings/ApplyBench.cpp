@@ -87,7 +87,7 @@ void BM_WholeApply(benchmark::State& state) {
   DeviceSync sync(*settings, comm);
   desktop::FakePointerSettings pointer;
   QuietView view;
-  ApplyRunner runner(*settings, sync, comm, *macros, pointer, view);
+  ApplyRunner runner(*settings, sync, comm, macros.get(), pointer, view);
   if (sync.OpenDevice(nullptr) != 1) {
     state.SkipWithError("the simulated mouse did not open");
     return;

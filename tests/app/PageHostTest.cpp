@@ -70,8 +70,7 @@ TEST_F(PageHostTest, PagesAreChildrenOfTheWindowInTheTablesOrder) {
       made.push_back(page);
     }
   }
-  ASSERT_GE(made.size(), 3u);
-  EXPECT_EQ(w.PageOf(Page::KeyDefine), nullptr) << "the button page's place stays empty";
+  ASSERT_EQ(made.size(), 6u);
   std::vector<QObject*> children;
   for (QObject* child : w.children()) {
     if (std::find(made.begin(), made.end(), child) != made.end()) children.push_back(child);
