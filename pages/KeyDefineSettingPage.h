@@ -98,6 +98,7 @@ class CKeyDefineSettingPage : public CPageDialog, private settings::HoverTimer {
   // True when sequence.dat was written.
   bool SaveSequenceFile() { return macroStore_.SaveSequenceFile(); }
 
+  const settings::tagKEYDEFINEINFO* KeyData() const { return keyData_; }
   CBitmapBtn& KeyButton(int index) { return keyButtons_[static_cast<size_t>(index)]; }
   CBmpMenu* FunctionMenu() const { return functionMenu_.get(); }
   int CurrentKey() const { return currentKey_; }
