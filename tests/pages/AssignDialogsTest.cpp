@@ -25,31 +25,29 @@ using pagetest::Bytes;
 using pagetest::ClickButton;
 using settings::tagKEYDEFINEINFO;
 
-constexpr const char* kSkin =
-    "[AssignAShortcutDialg]\n"
-    "WindowsRect=0,0,300,160\n"
-    "NormalImage=dlg\\normal.png\n"
-    "OverImage=dlg\\over.png\n"
-    "DownImage=dlg\\down.png\n"
-    "Visable=1\n"
-    "KeyOKRect=40,120,80,24\n"
-    "KeyCancleRect=180,120,80,24\n"
-    "KeyUnUseRect=10,20,40,20\n"
-    "KeyCtrlRect=60,20,40,20\n"
-    "KeyShiftRect=110,20,40,20\n"
-    "KeyAltRect=160,20,40,20\n"
-    "KeyWinRect=210,20,40,20\n"
-    "KeyEditRect=20,60,200,22\n"
-    "[AssignAProgramToExecutonDialg]\n"
-    "WindowsRect=0,0,300,160\n"
-    "NormalImage=dlg\\normal.png\n"
-    "OverImage=dlg\\over.png\n"
-    "DownImage=dlg\\down.png\n"
-    "Visable=1\n"
-    "KeyOKRect=40,120,80,24\n"
-    "KeyCancleRect=180,120,80,24\n"
-    "KeyOpenProgramPathRect=240,60,50,22\n"
-    "KeyEditRect=20,60,200,22\n";
+// A small dialog's section: the keys of every such dialog, then `own`.
+std::string DialogSection(const char* name, const char* own) {
+  return std::string("[") + name + "]\n" +
+         "WindowsRect=0,0,300,160\n"
+         "NormalImage=dlg\\normal.png\n"
+         "OverImage=dlg\\over.png\n"
+         "DownImage=dlg\\down.png\n"
+         "Visable=1\n"
+         "KeyOKRect=40,120,80,24\n"
+         "KeyCancleRect=180,120,80,24\n" +
+         own;
+}
+
+const std::string kSkin = DialogSection("AssignAShortcutDialg",
+                                        "KeyUnUseRect=10,20,40,20\n"
+                                        "KeyCtrlRect=60,20,40,20\n"
+                                        "KeyShiftRect=110,20,40,20\n"
+                                        "KeyAltRect=160,20,40,20\n"
+                                        "KeyWinRect=210,20,40,20\n"
+                                        "KeyEditRect=20,60,200,22\n") +
+                          DialogSection("AssignAProgramToExecutonDialg",
+                                        "KeyOpenProgramPathRect=240,60,50,22\n"
+                                        "KeyEditRect=20,60,200,22\n");
 
 void SendKey(QWidget* target, QEvent::Type type, Qt::Key key) {
   QKeyEvent event(type, key, Qt::NoModifier);
