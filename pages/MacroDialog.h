@@ -44,6 +44,8 @@ class CMacroDialog : public CPageDialog, private pages::MacroManagerHost {
   ~CMacroDialog() override;
 
   bool LoadSkin() override;
+  // Ends the modal run; the window is then gone for good: the menu is closed, the hook removed.
+  void done(int result) override;
 
   // The operations of the dialog, by their names.
   void FillEventList(int index) { manager_.FillEventList(index); }
@@ -95,7 +97,6 @@ class CMacroDialog : public CPageDialog, private pages::MacroManagerHost {
   ui::LRESULT WindowProc(uint32_t msg, ui::WPARAM wParam, ui::LPARAM lParam) override;
   bool OnCommand(ui::WPARAM wParam, ui::LPARAM lParam) override;
   void OnLButtonDown(ui::WPARAM flags, const QPoint& point) override;
-  void done(int result) override;
 
   // Sees the key messages of the dialog and its children before they are delivered (see
   // PreTranslateMessage).

@@ -113,8 +113,8 @@ QImage RecordFace(bool start, Look look) {
   face.fill(theme::kBodyBottom);
   QPainter painter(&face);
   const QRect rect(QPoint(0, 0), kRecord.size());
-  theme::DrawButton(painter, rect, start ? QStringLiteral("   开始录制") : QStringLiteral("   停止录制"),
-                    look);
+  theme::DrawButton(painter, rect,
+                    start ? QStringLiteral("   开始录制") : QStringLiteral("   停止录制"), look);
   painter.setRenderHint(QPainter::Antialiasing, true);
   painter.setPen(Qt::NoPen);
   const QRect mark(58, rect.center().y() - 5, 11, 11);

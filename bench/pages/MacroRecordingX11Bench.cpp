@@ -29,7 +29,8 @@ double Percentile(std::vector<double> samples, double p) {
 }
 
 void BM_RecordingLatency(benchmark::State& state) {
-  testutil::XvfbServer server("1024x768x24");
+  // One server and one application for every run (the application stays on its display).
+  static testutil::XvfbServer server("1024x768x24");
   if (server.Display().empty()) {
     state.SkipWithError("no Xvfb");
     return;
@@ -78,7 +79,8 @@ void BM_RecordingLatency(benchmark::State& state) {
     const Clock::time_point start = Clock::now();
     XTestFakeKeyEvent(keys.display(), hooktest::kKeyA, down, CurrentTime);
     XFlush(keys.display());
-    while (dialog.EventList().GetCount() == before && Clock::now() - start < std::chrono::seconds(2))
+    while (dialog.EventList().GetCount() == before &&
+           Clock::now() - start < std::chrono::seconds(2))
       QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     if (dialog.EventList().GetCount() == before) {

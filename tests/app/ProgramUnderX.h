@@ -121,6 +121,33 @@ class Child {
   int status_ = 0;
 };
 
+// Starts openbox, when it is installed, on the display named by $DISPLAY and waits until it
+// manages windows. `windowManager` keeps it running; false when it is missing or did not come up.
+inline bool StartOpenbox(Child& windowManager) {
+  const std::string openbox = testutil::XvfbServer::FindProgram("openbox");
+  if (openbox.empty()) return false;
+  windowManager = Child(openbox, {"--sm-disable"}, {}, "/dev/null");
+  Display* d = XOpenDisplay(nullptr);
+  if (d == nullptr) return false;
+  // openbox names itself on the root window once it manages windows.
+  const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
+  const bool managing = WaitFor(
+      [&] {
+        Atom type;
+        int format;
+        unsigned long items, after;
+        unsigned char* data = nullptr;
+        const bool set = XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, XA_WINDOW,
+                                            &type, &format, &items, &after, &data) == Success &&
+                         data != nullptr && items == 1;
+        if (data != nullptr) XFree(data);
+        return set;
+      },
+      10000);
+  XCloseDisplay(d);
+  return managing;
+}
+
 // An Xvfb on a display number it picks itself, with a white root window.
 class Xvfb : public testutil::XvfbServer {
  public:

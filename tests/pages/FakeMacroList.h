@@ -7,6 +7,7 @@
 #include "pages/MacroEventItems.h"
 #include "pages/MacroListView.h"
 #include "pages/MacroManagerHost.h"
+#include "settings/FunctionCodes.h"
 #include "settings/Records.h"
 
 namespace pagestest {
@@ -97,6 +98,14 @@ inline settings::tagMACROEVENT Event(uint8_t kind, uint8_t code, uint32_t delayM
   return e;
 }
 
+// Button `key` of mode record `mode` runs macro `index` of the store.
+inline void RunMacroOnButton(settings::tagMODEINFO* modes, int mode, int key, uint8_t index) {
+  settings::tagKEYDEFINEINFO& k = modes[mode].keys[key];
+  k.major = settings::MAJOR_FUN_MACRO;
+  k.macroIndex = index;
+  k.minor = static_cast<uint8_t>(index + settings::MINOR_FUN_FIRST_MACRO);
+}
+
 // Rows by type, as the tables write them.
 inline uint32_t KeyDown(uint32_t vk) { return pages::MakeItemData(vk, pages::MACRO_ITEM_KEY_DOWN); }
 inline uint32_t KeyUp(uint32_t vk) { return pages::MakeItemData(vk, pages::MACRO_ITEM_KEY_UP); }
@@ -105,6 +114,13 @@ inline uint32_t MouseDown(uint32_t c) {
   return pages::MakeItemData(c, pages::MACRO_ITEM_MOUSE_DOWN);
 }
 inline uint32_t MouseUp(uint32_t c) { return pages::MakeItemData(c, pages::MACRO_ITEM_MOUSE_UP); }
+
+// `count` key-down rows of the keys `first` to `first` + `span` - 1, over and over.
+inline std::vector<uint32_t> KeyRows(int count, uint32_t first, int span) {
+  std::vector<uint32_t> rows;
+  for (int i = 0; i < count; ++i) rows.push_back(KeyDown(first + static_cast<uint32_t>(i % span)));
+  return rows;
+}
 
 // A text for every row that tells the rows apart: "v41", "^41", "5 ms", "m7", "M6".
 inline std::u16string TestItemText(uint32_t data) {

@@ -319,6 +319,52 @@ TEST_F(MacroDialogTest, DialogKeysAreSwallowedAndGoToTheDelayEditor) {
   EXPECT_TRUE(dialog->isVisible());
 }
 
+TEST_F(MacroDialogTest, RowTextsOfStoredEvents) {
+  // An unknown mouse code lists with an empty text; 65536 ms shows as 65535 ms; a 0 ms delay
+  // has no row.
+  AddMacro(u"one", {pagestest::Event(settings::MACRO_MOUSE_DOWN, 8),
+                    pagestest::Event(settings::MACRO_DELAY, 0, 65536),
+                    pagestest::Event(settings::MACRO_DELAY, 0, 0),
+                    pagestest::Event(settings::MACRO_MOUSE_UP, 18),
+                    pagestest::Event(settings::MACRO_KEY_DOWN, 0x6C)});
+  Open(0);
+  EXPECT_EQ(EventTexts(), (QStringList{QString(), QStringLiteral("65535 ms"),
+                                       QStringLiteral("Backward Up"), QStringLiteral("\\")}));
+}
+
+TEST_F(MacroDialogTest, DoModalEndsWithTheButtonsOnly) {
+  AddMacro(u"one");
+  dialog = std::make_unique<CMacroDialog>(ini, dir.Path(), QStringLiteral("MacroManagerDialog"),
+                                          store, 0, &owner, modes, KDZ_RECORDING_HOOK_DIR);
+  QTimer::singleShot(0, [this] {
+    EXPECT_TRUE(dialog->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), dialog.get());
+    EXPECT_FALSE(dialog->close());
+    Click(dialog->CancelButton());
+  });
+  QTimer::singleShot(3000, dialog.get(), [this] { dialog->done(-1); });  // guards a hang only
+  EXPECT_EQ(dialog->DoModal(), ui::IDCANCEL);
+  dialog.reset();
+  EXPECT_EQ(ReadLines(log), (std::vector<std::string>{"installhook", "removehook", "unloaded"}));
+}
+
+TEST_F(MacroDialogTest, WithoutItsBackgroundTheDialogCanStillBeLeft) {
+  dir.Write("Setup.ini", std::string(kSkin) + "[Bare]\nWindowsRect=0,0,300,200\n"
+                                               "KeyCancleRect=250,170,40,20\n"
+                                               "MacroNameListRect=10,10,80,150\n");
+  ASSERT_EQ(ini.SetFile(dir.File("Setup.ini").toStdU16String()), 1);
+  AddMacro(u"one");
+  dialog = std::make_unique<CMacroDialog>(ini, dir.Path(), QStringLiteral("Bare"), store, 0,
+                                          &owner, modes, KDZ_RECORDING_HOOK_DIR);
+  dialog->Create();
+  dialog->show();
+  EXPECT_EQ(dialog->CancelButton().geometry(), QRect(250, 170, 40, 20));
+  EXPECT_EQ(dialog->NameList().GetText(0), QStringLiteral("one"));
+  // With no faces to click, the window manager's close request ends it as Cancel.
+  dialog->close();
+  EXPECT_EQ(dialog->result(), ui::IDCANCEL);
+}
+
 TEST_F(MacroDialogTest, CloseRequestIsIgnored) {
   AddMacro(u"one");
   Open(0);
@@ -432,12 +478,10 @@ TEST_F(MacroDialogTest, RightClickOpensTheMenuAtTheCursorKeptOnScreen) {
   }
 }
 
-TEST_F(MacroDialogTest, FailedOkThenCancelLeavesStoreAndButtons) {
+TEST_F(MacroDialogTest, FailedOkThenCancelLeaveStoreAndButtonsAndOkRewritesThem) {
   AddMacro(u"a");
   AddMacro(u"b");
-  modes[2].keys[4].major = settings::MAJOR_FUN_MACRO;
-  modes[2].keys[4].macroIndex = 1;
-  modes[2].keys[4].minor = 3;
+  pagestest::RunMacroOnButton(modes, 2, 4, 1);
   const auto before = std::make_unique<settings::tagMACROSTORE>(store.macroStore);
   QStringList shown;
   ui::ScopedMessageBoxHandler boxes([&](QWidget*, const QString& text) { shown << text; });
@@ -449,21 +493,17 @@ TEST_F(MacroDialogTest, FailedOkThenCancelLeavesStoreAndButtons) {
     dialog->LoopCountEdit().setText(QStringLiteral("x1"));
   }
   Click(dialog->OkButton());
-  EXPECT_EQ(shown, QStringList{QString::fromStdU16String(std::u16string(pages::kLoopCountNotANumber))});
+  const QString notANumber =
+      QString::fromStdU16String(std::u16string(pages::kLoopCountNotANumber));
+  EXPECT_EQ(shown, QStringList{notANumber});
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(std::memcmp(&store.macroStore, before.get(), sizeof *before), 0);
   Click(dialog->CancelButton());
   EXPECT_EQ(dialog->result(), ui::IDCANCEL);
   EXPECT_EQ(std::memcmp(&store.macroStore, before.get(), sizeof *before), 0);
   EXPECT_EQ(modes[2].keys[4].macroIndex, 1);
-}
 
-TEST_F(MacroDialogTest, OkRewritesAndRenumbers) {
-  AddMacro(u"a");
-  AddMacro(u"b");
-  modes[2].keys[4].major = settings::MAJOR_FUN_MACRO;
-  modes[2].keys[4].macroIndex = 1;
-  modes[2].keys[4].minor = 3;
+  // Opened again, the same deletion with OK rewrites the store and renumbers the button.
   Open(0);
   Click(dialog->DeleteButton());
   Click(dialog->OkButton());
@@ -477,9 +517,7 @@ TEST_F(MacroDialogTest, OkRewritesAndRenumbers) {
 TEST_F(MacroDialogTest, WarningsRunModallyOverTheManager) {
   AddMacro(u"abc");
   AddMacro(u"xyz");
-  modes[0].keys[1].major = settings::MAJOR_FUN_MACRO;
-  modes[0].keys[1].macroIndex = 0;
-  modes[0].keys[1].minor = 2;
+  pagestest::RunMacroOnButton(modes, 0, 1, 0);
   Open(1);
   WarningWatcher watcher;
   // A name clash ignoring case: the warning, and the stored name comes back.

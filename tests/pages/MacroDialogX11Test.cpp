@@ -249,30 +249,7 @@ int main(int argc, char** argv) {
   setenv("QT_QPA_PLATFORM", "xcb", 1);
   unsetenv("WAYLAND_DISPLAY");
   apptest::Child windowManager;
-  const std::string openbox = testutil::XvfbServer::FindProgram("openbox");
-  if (!openbox.empty()) {
-    windowManager = apptest::Child(openbox, {"--sm-disable"}, {}, "/dev/null");
-    Display* d = XOpenDisplay(nullptr);
-    if (d != nullptr) {
-      // openbox names itself on the root window once it manages windows.
-      const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
-      g_windowManager = apptest::WaitFor(
-          [&] {
-            Atom type;
-            int format;
-            unsigned long items, after;
-            unsigned char* data = nullptr;
-            const bool set = XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False,
-                                                XA_WINDOW, &type, &format, &items, &after,
-                                                &data) == Success &&
-                             data != nullptr && items == 1;
-            if (data != nullptr) XFree(data);
-            return set;
-          },
-          10000);
-      XCloseDisplay(d);
-    }
-  }
+  g_windowManager = apptest::StartOpenbox(windowManager);
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }

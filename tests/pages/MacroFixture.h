@@ -52,13 +52,7 @@ class MacroFixture : public ::testing::Test {
   void AddMacros(const std::vector<std::u16string>& list) {
     for (const std::u16string& n : list) AddMacro(n);
   }
-  // Button `key` of `mode` runs macro `index`.
-  void UseMacro(int mode, int key, uint8_t index) {
-    settings::tagKEYDEFINEINFO& k = modes[mode].keys[key];
-    k.major = settings::MAJOR_FUN_MACRO;
-    k.macroIndex = index;
-    k.minor = static_cast<uint8_t>(index + settings::MINOR_FUN_FIRST_MACRO);
-  }
+  void UseMacro(int mode, int key, uint8_t index) { RunMacroOnButton(modes, mode, key, index); }
 
   void Open(int first) {
     manager = std::make_unique<pages::MacroManager>(store.get(), modes, first, names, events,

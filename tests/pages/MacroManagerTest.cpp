@@ -22,7 +22,7 @@ std::vector<std::u16string> NumberedNames(int count) {
   return out;
 }
 
-// ---- New, Delete and rename --------------------------------------------------------------------
+// ---- New, Delete and rename ---------------------------------------------------------------------
 
 struct NameCase {
   const char* what;
@@ -155,11 +155,7 @@ struct EditCase {
 };
 void PrintTo(const EditCase& c, std::ostream* os) { *os << c.what; }
 
-std::vector<uint32_t> Keys(int count) {
-  std::vector<uint32_t> out;
-  for (int i = 0; i < count; ++i) out.push_back(KeyDown(static_cast<uint32_t>(0x41 + i % 26)));
-  return out;
-}
+std::vector<uint32_t> Keys(int count) { return KeyRows(count, 0x41, 26); }
 std::vector<uint32_t> With(std::vector<uint32_t> rows, size_t at, std::vector<uint32_t> added) {
   rows.insert(rows.begin() + static_cast<ptrdiff_t>(at), added.begin(), added.end());
   return rows;
@@ -227,7 +223,7 @@ TEST_F(MacroFixture, EditDelayOpensTheEditorOnlyOnALaterDelay) {
   EXPECT_EQ(events.editorOpenedOn, 2);
 }
 
-// ---- stored events shown and saved ---------------------------------------------------------------
+// ---- stored events shown and saved --------------------------------------------------------------
 
 TEST_F(MacroFixture, StoredEventsBecomeRowsAndBack) {
   AddMacro(u"a", {Event(MACRO_KEY_DOWN, 0x41), Event(MACRO_DELAY, 0, 0),
@@ -255,7 +251,7 @@ TEST_F(MacroFixture, StoredEventsBecomeRowsAndBack) {
   }
 }
 
-// ---- loop count and repeat mode -------------------------------------------------------------------
+// ---- loop count and repeat mode -----------------------------------------------------------------
 
 struct LoopCase {
   const char* typed;
@@ -319,7 +315,7 @@ TEST_F(MacroFixture, RepeatModesOneAndTwoShowOneAndStoreZero) {
   EXPECT_EQ(manager->WorkingList()[1].loopCount, 0);
 }
 
-// ---- the store ---------------------------------------------------------------------------------------
+// ---- the store ----------------------------------------------------------------------------------
 
 // Fills every byte of the store with a pattern so that a rewrite shows.
 void Scribble(settings::tagMACROSTORE& s) {
@@ -369,7 +365,8 @@ TEST_F(MacroFixture, FailedOkWritesNothingAndCancelThenKeepsTheStore) {
   Open(0);
   manager->OnDelete();  // deletes "a": the button's macro moves up, on OK only
   EXPECT_FALSE(manager->Ok(u"abc"));
-  EXPECT_EQ(host.messages, std::vector<std::u16string>{std::u16string(pages::kLoopCountNotANumber)});
+  EXPECT_EQ(host.messages,
+            std::vector<std::u16string>{std::u16string(pages::kLoopCountNotANumber)});
   EXPECT_EQ(std::memcmp(store.get(), before.get(), sizeof *store), 0);
   EXPECT_EQ(modes[0].keys[2].macroIndex, 1);
   manager.reset();  // then Cancel

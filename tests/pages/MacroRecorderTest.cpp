@@ -44,11 +44,7 @@ struct RecordCase {
 };
 void PrintTo(const RecordCase& c, std::ostream* os) { *os << c.what; }
 
-std::vector<uint32_t> Keys(int count) {
-  std::vector<uint32_t> out;
-  for (int i = 0; i < count; ++i) out.push_back(KeyDown(static_cast<uint32_t>(0x30 + i % 10)));
-  return out;
-}
+std::vector<uint32_t> Keys(int count) { return KeyRows(count, 0x30, 10); }
 template <typename T>
 std::vector<T> Plus(std::vector<T> rows, std::vector<T> more) {
   rows.insert(rows.end(), more.begin(), more.end());
@@ -124,6 +120,9 @@ INSTANTIATE_TEST_SUITE_P(
                    {Press(0, 0x41), Release(70000, 0x41)}, {A, Delay(65535), a}, 2},
         RecordCase{"TickWraps", {}, -1, 0, true, 0xFFFFFF00u,
                    {Press(0, 0x41), ReleaseAtTick(0x100, 0x41)}, {A, Delay(512), a}, 2},
+        // A tick of 0 is a time like any other: the next key still gets its delay.
+        RecordCase{"FirstKeyAtTickZero", {}, -1, 0, true, 0,
+                   {Press(0, 0x41), Release(100, 0x41)}, {A, Delay(100), a}, 2},
         RecordCase{"DelayToggledWhileRecording", {}, -1, 0, false, 1000,
                    {Press(0, 0x41), Release(30, 0x41), {Step::DelayToggle, 0, 0, 0, 0},
                     Press(25, 0x42)},
@@ -187,7 +186,8 @@ TEST_F(MacroFixture, MissingHookShowsTheMessageAndKeepsTheList) {
   manager->MenuCommand(1);
   manager->MenuCommand(2);
   EXPECT_FALSE(manager->IsRecording());
-  EXPECT_EQ(host.messages, std::vector<std::u16string>(3, std::u16string(pages::kHookMissingMessage)));
+  EXPECT_EQ(host.messages,
+            std::vector<std::u16string>(3, std::u16string(pages::kHookMissingMessage)));
   EXPECT_TRUE(host.hookCalls.empty());
   EXPECT_EQ(events.Datas(), (std::vector<uint32_t>{A, a}));
   EXPECT_EQ(manager->OnHookKey(0x42, 0), 0);
