@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QByteArray>
 #include <QCursor>
+#include <QIcon>
+#include <QPixmap>
 #include <QRegion>
 #include <QTimerEvent>
 #include <QVariant>
@@ -25,6 +27,14 @@ const QString kSection = QStringLiteral("MainWindow");
 
 std::string FolderOf(const CKavrinDireZerudDlg::Options& options) {
   return options.programFolder.empty() ? sys::ProgramFolder() : options.programFolder;
+}
+
+// The desktop service given in the options, or one of the process's own kept in `own`.
+template <typename T, typename Make>
+T& Service(T* given, std::unique_ptr<T>& own, Make make) {
+  if (given) return *given;
+  own = make();
+  return *own;
 }
 
 // The window's way out of the process: the work of WM_DESTROY is done by then, and the objects
@@ -94,6 +104,20 @@ CKavrinDireZerudDlg::CKavrinDireZerudDlg(Options options)
       applyView_(*this),
       applyRunner_(settings_, sync_, comm_, nullptr, *pointer_, applyView_, options_.applyTick),
       fileDialog_(this),
+      icons_(QString::fromStdString(programFolder_)),
+      pcActions_(
+          CMouseFunction(Service(options_.launcher, ownLauncher_, desktop::CreateProgramLauncher),
+                         Service(options_.wheel, ownWheel_, desktop::CreateWheelInjector)),
+          [this] { BringToFront(); }),
+      deviceEvents_(settings_, comm_, sync_,
+                    Service(options_.foreground, ownForeground_,
+                            desktop::CreateForegroundApplication),
+                    pcActions_,
+                    {this, [this] { RefreshModeView(); }, [this] { hide(); }}),
+      tray_(*this,
+            Service(options_.tray, ownTray_, [] { return std::make_unique<SystemTrayIconHost>(); }),
+            Service(options_.autostart, ownAutostart_, desktop::CreateAutostart), icons_,
+            [this] { return sync_.CheckIsMyDevice() == 1; }, [this] { BringToFront(); }),
       keyStatusMsg_(sys::RegisterWindowMessage(u"KEYSTATUS_MSG")),
       modeDpiChangeMsg_(sys::RegisterWindowMessage(u"MODEDPICHANGE_MSG")) {
   if (!options_.endProcess) options_.endProcess = EndProcessNow;
@@ -125,7 +149,8 @@ bool CKavrinDireZerudDlg::OnInitDialog() {
     FailStartup(kLanguageFailedText);
     return false;
   }
-  // The tray icon is added here, before the wait (it comes with the tray).
+  QApplication::setWindowIcon(QIcon(QPixmap::fromImage(icons_.Icon(IDR_MAINFRAME))));
+  AddTrayIcon();
 
   JoinStartupThread();
   sync_.OpenDevice(this);
@@ -304,6 +329,10 @@ ui::LRESULT CKavrinDireZerudDlg::WindowProc(uint32_t msg, ui::WPARAM wParam, ui:
     OnModeDpiChange();
     return 1;
   }
+  if (msg == WM_TRAYICON_NOTIFY) {
+    OnTrayNotify(wParam, lParam);
+    return 1;
+  }
   if (msg == WM_INSTANCE_RAISE) {
     Raise();
     return 1;
@@ -398,39 +427,37 @@ void CKavrinDireZerudDlg::OnModeButton(int mode) {
   RefreshModeView();
 }
 
+void CKavrinDireZerudDlg::AddTrayIcon() { tray_.AddTrayIcon(); }
+
+void CKavrinDireZerudDlg::OnTrayNotify(ui::WPARAM wParam, ui::LPARAM lParam) {
+  tray_.OnTrayNotify(wParam, lParam);
+}
+
+bool CKavrinDireZerudDlg::IsAutoRunEnabled() { return tray_.IsAutoRunEnabled(); }
+
+// Exit may arrive while the device warning or the menu is open: the window's end closes the
+// menu, and the process ends without returning into either.
 void CKavrinDireZerudDlg::OnTrayExit() {
   DestroyWindow();
   options_.endProcess(0);
 }
 
-void CKavrinDireZerudDlg::OnTrayShowMainPanel() {
-  // Shows the window when the mouse is the expected one, else the device warning; comes with
-  // the tray.
-}
+void CKavrinDireZerudDlg::OnTrayShowMainPanel() { tray_.OnTrayShowMainPanel(); }
 
-void CKavrinDireZerudDlg::OnToggleAutoRun() {
-  // Switches the start with the desktop session on or off; comes with the tray.
-}
+void CKavrinDireZerudDlg::OnToggleAutoRun() { tray_.OnToggleAutoRun(); }
 
 void CKavrinDireZerudDlg::OnDeviceChange(ui::WPARAM wParam, ui::LPARAM lParam) {
-  // The protocol object follows the mouse; re-reading a mouse that came back and the identity
-  // check follow here with the handling of device events.
-  comm_.OnDeviceChange(wParam, lParam);
+  deviceEvents_.OnDeviceChange(wParam, lParam);
 }
 
-void CKavrinDireZerudDlg::OnModeDpiChange() {
-  // The mode and DPI level the mouse reports on its own are taken over here.
-}
+void CKavrinDireZerudDlg::OnModeDpiChange() { deviceEvents_.OnModeDpiChange(); }
 
 void CKavrinDireZerudDlg::OnKeyStatus(ui::WPARAM state) {
-  // The pressed flags are kept; the PC-side actions of the pressed buttons run here.
-  for (int i = 0; i < 10; ++i) pressedButtons_[i] = (state >> i) & 1;
+  pcActions_.OnKeyStatus(static_cast<uint32_t>(state),
+                         settings_.AppliedModes[settings_.CurrentMode()]);
 }
 
-void CKavrinDireZerudDlg::OnAppSwitchTimer() {
-  if (!comm_.IsOpen()) return;
-  // The held scroll buttons repeat and the mode follows the foreground application here.
-}
+void CKavrinDireZerudDlg::OnAppSwitchTimer() { deviceEvents_.OnAppSwitchTimer(); }
 
 void CKavrinDireZerudDlg::timerEvent(QTimerEvent* event) {
   if (event->timerId() == appSwitchTimer_ && appSwitchTimer_ != 0) {
@@ -477,7 +504,7 @@ void CKavrinDireZerudDlg::DestroyWindow() {
   destroyed_ = true;
   SetProp(sys::FromUtf8(instanceName_), 0);
   DeletePages();
-  // The tray icon is removed here.
+  tray_.RemoveTrayIcon();
   if (appSwitchTimer_ != 0) killTimer(appSwitchTimer_);
   appSwitchTimer_ = 0;
   comm_.Close();

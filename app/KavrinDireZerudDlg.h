@@ -15,12 +15,21 @@
 
 #include "app/ApplyProgressView.h"
 #include "app/DesktopProfileFileDialog.h"
+#include "app/DeviceEvents.h"
+#include "app/MainWindowTray.h"
+#include "app/MouseFunction.h"
+#include "app/TrayIcon.h"
 #include "device/KavrinUSBComm.h"
+#include "platform/desktop/Autostart.h"
+#include "platform/desktop/ForegroundApplication.h"
 #include "platform/desktop/PointerSettings.h"
+#include "platform/desktop/ProgramLauncher.h"
+#include "platform/desktop/WheelInjector.h"
 #include "platform/desktop/SingleInstance.h"
 #include "platform/hid/HidBackend.h"
 #include "platform/sys/MessageWindow.h"
 #include "platform/sys/Tick.h"
+#include "platform/ui/IconTable.h"
 #include "resources/INIFile.h"
 #include "settings/Apply.h"
 #include "settings/DeviceSettings.h"
@@ -90,6 +99,12 @@ class CKavrinDireZerudDlg : public CPageDialog,
     // Ends the process with an exit code (a start-up failure box, the tray's Exit); empty: the
     // process ends at once, without running static destructors.
     std::function<void(int)> endProcess;
+    // The desktop services of the tray and of the PC-side actions; null: the desktop's own.
+    TrayIconHost* tray = nullptr;
+    desktop::Autostart* autostart = nullptr;
+    desktop::ForegroundApplication* foreground = nullptr;
+    desktop::WheelInjector* wheel = nullptr;
+    desktop::ProgramLauncher* launcher = nullptr;
   };
 
   explicit CKavrinDireZerudDlg(Options options);
@@ -170,6 +185,10 @@ class CKavrinDireZerudDlg : public CPageDialog,
   // Whether WM_DESTROY's work has been done (the tray's Exit).
   bool Destroyed() const { return destroyed_; }
 
+  MainWindowTray& Tray() { return tray_; }
+  const PcButtonActions& ButtonActions() const { return pcActions_; }
+  const ui::IconTable& Icons() const { return icons_; }
+
  protected:
   bool OnInitDialog() override;
   ui::LRESULT WindowProc(uint32_t msg, ui::WPARAM wParam, ui::LPARAM lParam) override;
@@ -217,9 +236,14 @@ class CKavrinDireZerudDlg : public CPageDialog,
   void OnModeButton(int mode);
   void OnCreateProfile();
   void OnModifyProfile();
+  // The tray (MainWindowTray).
+  void AddTrayIcon();
+  void OnTrayNotify(ui::WPARAM wParam, ui::LPARAM lParam);
+  bool IsAutoRunEnabled();
   void OnTrayExit();
   void OnTrayShowMainPanel();
   void OnToggleAutoRun();
+  // The device events and the PC-side actions (DeviceEvents, PcButtonActions).
   void OnDeviceChange(ui::WPARAM wParam, ui::LPARAM lParam);
   void OnModeDpiChange();
   void OnKeyStatus(ui::WPARAM state);
@@ -249,8 +273,15 @@ class CKavrinDireZerudDlg : public CPageDialog,
   CBitmapBtn buttons_[kButtonCount];
   CPageDialog* pages_[kPageCount] = {};
 
-  // Pressed flags of the mouse's ten buttons, from the last key-status report.
-  int pressedButtons_[10] = {};
+  ui::IconTable icons_;
+  std::unique_ptr<TrayIconHost> ownTray_;
+  std::unique_ptr<desktop::Autostart> ownAutostart_;
+  std::unique_ptr<desktop::ForegroundApplication> ownForeground_;
+  std::unique_ptr<desktop::WheelInjector> ownWheel_;
+  std::unique_ptr<desktop::ProgramLauncher> ownLauncher_;
+  PcButtonActions pcActions_;
+  DeviceEvents deviceEvents_;
+  MainWindowTray tray_;
 
   std::thread startupThread_;
   int appSwitchTimer_ = 0;

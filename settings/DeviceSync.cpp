@@ -18,7 +18,9 @@ DeviceSync::DeviceSync(DeviceSettings& settings, device::CKavrinUSBComm& comm,
 int DeviceSync::OpenDevice(sys::MessageWindow* window) {
   comm_.Close();  // harmless when closed; the reader and registration are always the last open's
   std::string path;
-  if (comm_.FindMouseDevice(path)) comm_.Open(path, window);
+  // Without the mouse a window is still set and registered (the open of no path fails), so
+  // that it hears of the mouse's arrival.
+  if (comm_.FindMouseDevice(path) || window != nullptr) comm_.Open(path, window);
   return comm_.IsOpen() ? 1 : 0;
 }
 

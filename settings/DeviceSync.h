@@ -23,8 +23,8 @@ class DeviceSync {
              WindowProperty* property = nullptr);
 
   // Closes the protocol object, finds the mouse by its capabilities and opens it; `window`
-  // receives the device notifications and the protocol's messages (none when null). 1 when the
-  // mouse is open afterwards.
+  // receives the device notifications and the protocol's messages (none when null), also when
+  // no mouse is found, so that it hears of its arrival. 1 when the mouse is open afterwards.
   int OpenDevice(sys::MessageWindow* window);
 
   // Reads flash blocks 0 to 4 into `macroArea` and block 5 into `configBlock`, inside the

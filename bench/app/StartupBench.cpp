@@ -13,7 +13,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "bench/app/ProcessTimes.h"
 #include "tests/app/ProgramSession.h"
+#include "tests/app/ProgramUnderX.h"
 
 namespace {
 
@@ -87,23 +89,6 @@ long ResidentKb(pid_t pid) {
   return -1;
 }
 
-// User and system processor time of a process, in seconds.
-double CpuSeconds(pid_t pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
-  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  const size_t close = text.rfind(')');
-  if (close == std::string::npos) return -1;
-  std::istringstream fields(text.substr(close + 2));
-  std::string field;
-  // After the name: state is field 3; utime and stime are fields 14 and 15.
-  long utime = 0, stime = 0;
-  for (int i = 3; i <= 15 && fields >> field; ++i) {
-    if (i == 14) utime = std::stol(field);
-    if (i == 15) stime = std::stol(field);
-  }
-  return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
-}
-
 void BM_Idle(benchmark::State& state) {
   Fixture& f = Shared();
   if (!f.server.Problem().empty()) return state.SkipWithError(f.server.Problem().c_str());
@@ -113,9 +98,9 @@ void BM_Idle(benchmark::State& state) {
     Child program = session.Start();
     if (!WaitShown(x, program.Pid(), f.background, 20)) return state.SkipWithError("not shown");
     std::this_thread::sleep_for(std::chrono::seconds(2));  // settled
-    const double before = CpuSeconds(program.Pid());
+    const double before = benchutil::CpuSeconds(program.Pid());
     std::this_thread::sleep_for(std::chrono::seconds(10));
-    const double used = CpuSeconds(program.Pid()) - before;
+    const double used = benchutil::CpuSeconds(program.Pid()) - before;
     state.counters["rss_MiB"] = static_cast<double>(ResidentKb(program.Pid())) / 1024.0;
     state.counters["cpu_ms_in_10s"] = used * 1000.0;
     state.counters["cpu_percent"] = used / 10.0 * 100.0;

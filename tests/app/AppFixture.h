@@ -15,7 +15,11 @@
 #include <vector>
 
 #include "app/KavrinDireZerudDlg.h"
+#include "platform/desktop/FakeAutostart.h"
+#include "platform/desktop/FakeForegroundApplication.h"
 #include "platform/desktop/FakePointerSettings.h"
+#include "platform/desktop/FakeProgramLauncher.h"
+#include "platform/desktop/FakeWheelInjector.h"
 #include "platform/sys/Tick.h"
 #include "platform/ui/MessageBox.h"
 #include "sim/SimulatedHidBackend.h"
@@ -23,6 +27,28 @@
 #include "tests/platform/ui/QtTestSupport.h"
 
 namespace apptest {
+
+// A notification area that records what is shown in it.
+class FakeTrayIconHost : public TrayIconHost {
+ public:
+  bool Add(QObject* window, const QIcon& icon) override {
+    ++adds;
+    shown = true;
+    target = window;
+    iconSize = icon.availableSizes().empty() ? QSize() : icon.availableSizes().front();
+    return true;
+  }
+  void Remove() override {
+    ++removes;
+    shown = false;
+  }
+
+  int adds = 0;
+  int removes = 0;
+  bool shown = false;
+  QObject* target = nullptr;
+  QSize iconSize;
+};
 
 using Button = CKavrinDireZerudDlg::Button;
 
@@ -49,6 +75,11 @@ class AppFixture : public ::testing::Test {
       exits.push_back(code);
       if (onExit) onExit(code);
     };
+    o.tray = &tray;
+    o.autostart = &autostart;
+    o.foreground = &foreground;
+    o.wheel = &wheel;
+    o.launcher = &launcher;
     return o;
   }
 
@@ -101,6 +132,11 @@ class AppFixture : public ::testing::Test {
   std::string programFolder = KDZ_PROGRAM_DIR;
   sim::SimulatedHidBackend backend;
   desktop::FakePointerSettings pointer;
+  FakeTrayIconHost tray;
+  desktop::FakeAutostart autostart;
+  desktop::FakeForegroundApplication foreground;
+  desktop::FakeWheelInjector wheel;
+  desktop::FakeProgramLauncher launcher;
   sys::FakeTick tick;
   std::vector<QString> boxes;
   std::function<void(const QString&)> onBox;

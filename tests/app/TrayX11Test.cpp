@@ -1,0 +1,242 @@
+// The built program on an X server of the test's own with real desktop components: under the
+// XEmbed tray host trayer it starts into the tray, its menu works and Exit ends it; under the
+// window manager openbox it follows the foreground program and carries out the mouse's PC-side
+// buttons, driven through the simulated mouse's control pipe.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QString>
+
+#include "settings/FactoryDefaults.h"
+#include "settings/FunctionCodes.h"
+#include "settings/Records.h"
+#include "tests/app/DesktopUnderX.h"
+
+namespace {
+
+using apptest::Child;
+using apptest::Desk;
+using apptest::DesktopSession;
+using apptest::ReadText;
+using apptest::WaitFor;
+
+const QRgb kStrip = qRgb(0xDB, 0xD8, 0xD1);
+
+class DesktopTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (server_.Missing()) GTEST_SKIP() << server_.Problem();
+    ASSERT_TRUE(server_.Problem().empty()) << server_.Problem();
+    session_ = std::make_unique<DesktopSession>(server_.Display());
+    ASSERT_TRUE(session_->Ok());
+    folder_ = session_->Folder();
+  }
+
+  std::optional<Child> Tool(const std::string& exe, const std::vector<std::string>& args) {
+    return session_->Tool(exe, args);
+  }
+  Child Program(std::vector<std::string> args = {}) { return session_->Program(KDZ_PROGRAM, args); }
+  std::string Log() const { return session_->Log(); }
+  bool Control(const std::string& line) { return session_->Control(line); }
+  int StateMode() { return session_->StateMode(); }
+
+  apptest::Xvfb server_{1024, 768};
+  std::unique_ptr<DesktopSession> session_;
+  std::string folder_;
+};
+
+// --- The tray under trayer -------------------------------------------------------------------
+
+TEST_F(DesktopTest, StartsIntoTheTrayAndItsMenuSwitchesTheStartAndEndsTheProgram) {
+  Desk desk(server_.Display());
+  ASSERT_TRUE(desk.Connected());
+  std::optional<Child> trayer = Tool("/usr/bin/trayer", {"--edge", "bottom", "--align", "right"});
+  if (!trayer) GTEST_SKIP() << "trayer is not installed";
+  ASSERT_TRUE(WaitFor([&] { return desk.SelectionOwned("_NET_SYSTEM_TRAY_S0"); }, 10000));
+
+  Child program = Program({"/s"});
+  std::optional<Desk::Found> icon;
+  ASSERT_TRUE(WaitFor([&] { return (icon = desk.TrayIconOf(program.Pid())).has_value(); }, 20000))
+      << "no icon in the tray; log:\n" << Log();
+  EXPECT_FALSE(desk.TopLevelShown(program.Pid())) << "only the icon shows";
+  EXPECT_EQ(Log().find("notification area"), std::string::npos) << Log();
+
+  // A right press opens the menu at the cursor, kept on the screen (the tray is at the bottom).
+  const QPoint at = icon->geometry.center();
+  std::optional<Desk::Found> menu;
+  const auto openMenu = [&] {
+    desk.Click(at, 3);
+    return WaitFor([&] { return (menu = desk.MenuOf(program.Pid())).has_value(); }, 5000);
+  };
+  ASSERT_TRUE(openMenu()) << Log();
+  EXPECT_TRUE(QRect(0, 0, 1024, 768).contains(menu->geometry));
+  EXPECT_EQ(menu->geometry.bottom() + 1, at.y()) << "opened upwards from the cursor";
+  EXPECT_LE(menu->geometry.left(), at.x());
+  apptest::XClient x(server_.Display());
+  QImage shot;
+  WaitFor(
+      [&] {
+        shot = x.Capture(menu->geometry);
+        return shot.pixel(3, 2) == kStrip;
+      },
+      3000);
+  QDir().mkpath(QStringLiteral(KDZ_SCREEN_DIR));
+  const QString shotPath = QStringLiteral(KDZ_SCREEN_DIR "/tray-menu.png");
+  EXPECT_TRUE(shot.save(shotPath));
+  EXPECT_EQ(shot.pixel(3, 2), kStrip) << "see " << shotPath.toStdString();
+
+  // The second item writes the start entry, and then hides it.
+  const std::string entry = folder_ + "/config/autostart/Kavrin-DireZerud.desktop";
+  const QPoint autoRunItem = menu->geometry.topLeft() + QPoint(1 + 50, 1 + 22 + 11);
+  desk.Click(autoRunItem);
+  ASSERT_TRUE(WaitFor([&] { return ReadText(entry).find("Exec=") != std::string::npos; }, 5000))
+      << Log();
+  EXPECT_EQ(ReadText(entry).find("Hidden=true"), std::string::npos);
+  EXPECT_FALSE(desk.MenuOf(program.Pid()).has_value());
+  ASSERT_TRUE(openMenu());
+  desk.Click(autoRunItem);
+  EXPECT_TRUE(WaitFor([&] { return ReadText(entry).find("Hidden=true") != std::string::npos; },
+                      5000));
+
+  // A double click shows the window.
+  desk.DoubleClick(at);
+  EXPECT_TRUE(WaitFor([&] { return desk.TopLevelShown(program.Pid()); }, 5000)) << Log();
+
+  // A tray host that comes back gets the icon again (Qt docks it by itself).
+  trayer.reset();
+  ASSERT_TRUE(WaitFor([&] { return !desk.SelectionOwned("_NET_SYSTEM_TRAY_S0"); }, 5000));
+  trayer = Tool("/usr/bin/trayer", {"--edge", "bottom", "--align", "right"});
+  EXPECT_TRUE(WaitFor([&] { return (icon = desk.TrayIconOf(program.Pid())).has_value(); }, 10000))
+      << "not docked again";
+
+  // Exit ends the program with 0.
+  if (icon) {
+    desk.Click(icon->geometry.center(), 3);
+    ASSERT_TRUE(WaitFor([&] { return (menu = desk.MenuOf(program.Pid())).has_value(); }, 5000));
+    desk.Click(menu->geometry.topLeft() + QPoint(1 + 50, 1 + 22 + 22 + 8 + 11));
+  }
+  EXPECT_EQ(program.Wait(10000), std::optional<int>(0)) << Log();
+}
+
+// --- The mouse's buttons under openbox -------------------------------------------------------
+
+class MouseButtonsTest : public DesktopTest {
+ protected:
+  // The default files the program starts from: mode 1 follows "alpha-client", mode 2
+  // "beta-client"; button 5 runs a program, 6 and 7 scroll right and left by 2.
+  void WriteDefaults(const std::string& modeOneProgram, const std::string& modeThreeProgram) {
+    const std::string folder = folder_ + "/data/Kavrin-Velro-4417/DefaultCfg";
+    std::filesystem::create_directories(folder);
+    for (int m = 0; m < 4; ++m) {
+      auto record = std::make_unique<settings::tagMODEINFO>();
+      settings::LoadFactoryDefaults(*record, m);
+      if (m == 1) settings::SetFieldText(record->appPath, u"alpha-client");
+      if (m == 2) settings::SetFieldText(record->appPath, u"beta-client");
+      const std::string& program = m == 3 ? modeThreeProgram : modeOneProgram;
+      record->keys[5].major = settings::MAJOR_FUN_ASSIGN_PROGRAM_TO_EXECUTION;
+      settings::SetFieldText(record->keys[5].programPath,
+                             QString::fromStdString(program).toStdU16String());
+      record->keys[6].major = settings::MAJOR_FUN_SCROLL_RIGHT;
+      record->keys[7].major = settings::MAJOR_FUN_SCROLL_LEFT;
+      record->horizontalScrollAmount = 2;
+      std::ofstream(folder + "/default" + std::to_string(m), std::ios::binary)
+          .write(reinterpret_cast<const char*>(record.get()), sizeof *record);
+    }
+  }
+  // A script in a folder whose name has a space and a "$", appending its name to `marker`.
+  std::string Script(const std::string& name) {
+    const std::string dir = folder_ + "/scripts with $HOME";
+    std::filesystem::create_directories(dir);
+    const std::string path = dir + "/" + name;
+    std::ofstream(path) << "#!/bin/sh\necho " << name << " >> '" << folder_ << "/ran'\n";
+    ::chmod(path.c_str(), 0755);
+    return path;
+  }
+  std::string Ran() { return ReadText(folder_ + "/ran"); }
+  // A client program of its own name, recording its button presses.
+  Child Client(const std::string& name, int x) {
+    const std::string copy = folder_ + "/" + name;
+    std::filesystem::copy_file(KDZ_TEST_CLIENT, copy);
+    ::chmod(copy.c_str(), 0755);
+    return Child(copy, {folder_ + "/" + name + ".buttons", std::to_string(x), "100", "400", "300"},
+                 session_->Env(), folder_ + "/tools.log");
+  }
+  std::string Buttons(const std::string& name) { return ReadText(folder_ + "/" + name + ".buttons"); }
+};
+
+TEST_F(MouseButtonsTest, FollowsTheForegroundProgramAndCarriesOutTheButtons) {
+  Desk desk(server_.Display());
+  ASSERT_TRUE(desk.Connected());
+  std::optional<Child> wm = Tool("/usr/bin/openbox", {"--sm-disable"});
+  if (!wm) GTEST_SKIP() << "openbox is not installed";
+  ASSERT_TRUE(WaitFor([&] { return desk.RootHas("_NET_SUPPORTING_WM_CHECK"); }, 10000));
+  WriteDefaults(Script("first"), Script("third"));
+
+  Child program = Program({"/s"});
+  // A mode chosen with the mouse's own button is taken over: button 5 of mode 3 runs "third".
+  ASSERT_TRUE(Control("mode 3 1 2")) << Log();
+  ASSERT_TRUE(WaitFor([&] { return StateMode() == 3; }, 5000)) << Log();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  ASSERT_TRUE(Control("keys 0x20"));
+  EXPECT_TRUE(WaitFor([&] { return Ran() == "third\n"; }, 5000)) << Ran() << Log();
+  ASSERT_TRUE(Control("keys 0"));
+
+  // The mode follows the program in front.
+  Child alpha = Client("alpha-client", 50);
+  EXPECT_TRUE(WaitFor([&] { return desk.ActivePid() == alpha.Pid(); }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return StateMode() == 1; }, 5000)) << Log();
+  Child beta = Client("beta-client", 550);
+  EXPECT_TRUE(WaitFor([&] { return desk.ActivePid() == beta.Pid(); }, 5000));
+  EXPECT_TRUE(WaitFor([&] { return StateMode() == 2; }, 5000)) << Log();
+  const std::vector<Desk::Found> alphaWindows = desk.WindowsOf(alpha.Pid());
+  ASSERT_FALSE(alphaWindows.empty());
+  desk.Activate(alphaWindows.front().window);  // the client's own window, inside its frame
+  EXPECT_TRUE(WaitFor([&] { return StateMode() == 1; }, 5000)) << Log();
+
+  // A held scroll button scrolls the window under the pointer, repeated until released.
+  desk.MoveTo(QPoint(250, 250));
+  ASSERT_TRUE(Control("keys 0x40"));
+  EXPECT_TRUE(WaitFor([&] { return Buttons("alpha-client").size() >= 8 * 2; }, 5000))
+      << "4 sets of 2 steps: " << Buttons("alpha-client");
+  EXPECT_EQ(Buttons("alpha-client").find('6'), std::string::npos);
+  ASSERT_TRUE(Control("keys 0"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  const std::string held = Buttons("alpha-client");
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  EXPECT_EQ(Buttons("alpha-client"), held) << "released: no more steps";
+  ASSERT_TRUE(Control("keys 0x80"));
+  EXPECT_TRUE(WaitFor([&] { return Buttons("alpha-client").find("6\n6\n") != std::string::npos; },
+                      5000));
+  ASSERT_TRUE(Control("keys 0"));
+
+  // Over the bare root window nothing scrolls.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  desk.MoveTo(QPoint(500, 700));
+  const std::string before = Buttons("alpha-client") + "|" + Buttons("beta-client");
+  ASSERT_TRUE(Control("keys 0x40"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  ASSERT_TRUE(Control("keys 0"));
+  EXPECT_EQ(Buttons("alpha-client") + "|" + Buttons("beta-client"), before);
+
+  // A program button starts its script.
+  ASSERT_TRUE(Control("keys 0x20"));
+  EXPECT_TRUE(WaitFor([&] { return Ran() == "third\nfirst\n"; }, 5000)) << Ran();
+  ASSERT_TRUE(Control("keys 0"));
+
+  // Unplugged and plugged again, the mouse is read afresh with the default files: button 5 of
+  // mode 1 now runs "second".
+  WriteDefaults(Script("second"), Script("third"));
+  ASSERT_TRUE(Control("unplug"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  ASSERT_TRUE(Control("plug"));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  ASSERT_TRUE(Control("keys 0x20"));
+  EXPECT_TRUE(WaitFor([&] { return Ran() == "third\nfirst\nsecond\n"; }, 5000)) << Ran() << Log();
+  ASSERT_TRUE(Control("keys 0"));
+
+  Child second = Program({"exit"});
+  EXPECT_EQ(second.Wait(10000), std::optional<int>(0));
+  EXPECT_EQ(program.Wait(10000), std::optional<int>(0)) << Log();
+}
+
+}  // namespace
