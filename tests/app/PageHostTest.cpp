@@ -260,6 +260,12 @@ TEST_F(PageHostTest, TheFunctionMenuCarriesTheChoiceToTheClickedRowAndClosesWhen
     EXPECT_EQ(page.FunctionMenu(), nullptr) << c.name;
     EXPECT_EQ(page.KeyButton(5).GetCheckState(), 0) << c.name;
   }
+  // Apply stops the page's hover timer while it runs, through the store the page holds.
+  EXPECT_EQ(&w.Macros(), &page.Macros());
+  w.Macros().StopHoverTimer();
+  EXPECT_FALSE(page.HoverTimerRunning());
+  w.Macros().StartHoverTimer();
+  EXPECT_TRUE(page.HoverTimerRunning());
   // In the other modes a row opens nothing.
   Click(Button::KeyDefine);
   Click(Button::ConfigFile2);
