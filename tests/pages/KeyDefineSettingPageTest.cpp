@@ -174,6 +174,22 @@ TEST_F(KeyDefinePageTest, TheMenuHoldsTheFunctionsInCodeOrderAndTheManagerWith40
   EXPECT_EQ(QString::fromUtf16(menu->Items()[0].subItems->at(1).text).size(), 259);
 }
 
+TEST_F(KeyDefinePageTest, RowsLieAtTheirRectanglesOfTheMainWindowWithFacesCutThere) {
+  const QRect page_ = page->geometry();
+  const QImage normal(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/KeyDefineSetting_Normal.png"));
+  ASSERT_FALSE(normal.isNull());
+  for (int i = 0; i < 10; ++i) {
+    int32_t v[4] = {};
+    const std::u16string key = u"KeyWindowRect_" + std::u16string(1, char16_t(u'0' + i));
+    ini.GetInts(u"KeyDefineSettingPage", key, v, 4);
+    const QRect inMain(v[0], v[1], v[2], v[3]);
+    EXPECT_EQ(page->KeyButton(i).geometry(), inMain.translated(-page_.topLeft())) << i;
+    const QImage face = uitest::Render(page->KeyButton(i));
+    EXPECT_EQ(face.pixel(3, 3), normal.pixel(inMain.topLeft() + QPoint(3, 3))) << i;
+  }
+  EXPECT_TRUE(page->HoverTimerRunning());
+}
+
 TEST_F(KeyDefinePageTest, OnlyTheFourthModeOpensTheMenuUnderTheRowKeptOnTheScreen) {
   for (int m = 0; m < 3; ++m) {
     ShowMode(m);
