@@ -111,10 +111,13 @@ class WalkThroughX11Test : public ::testing::Test {
   }
   // The hover on the menu's first item, and the macro submenu it opens beside the menu.
   std::optional<QRect> OpenMacroSubmenu(const QRect& menu) {
-    desk_->MoveTo(MenuItem(menu, 1));
-    Pause(60);
     desk_->MoveTo(MenuItem(menu, 0));
-    return Find([&](const QRect& r) { return r.left() >= menu.right() && r.width() == kMenuSize.width(); });
+    // Beside the menu, level with the first item (it opens no lower).
+    std::optional<QRect> submenu = Find([&](const QRect& r) {
+      return r.left() >= menu.right() && r.width() == kMenuSize.width() && r.top() <= menu.top();
+    });
+    if (submenu) Settled(*submenu);
+    return submenu;
   }
 
   // What the screen shows of `area` once two captures 100 ms apart agree.
@@ -170,7 +173,8 @@ TEST_F(WalkThroughX11Test, ANewUsersAssignmentsReachTheMouseAndComeBackAfterARes
   desk_->Click(MenuItem(*submenu, 0));
   const QSize managerSize = Rect(u"MacroManagerDialog", u"WindowsRect").size();
   std::optional<QRect> manager = FindSized(managerSize);
-  ASSERT_TRUE(manager) << "no macro manager";
+  if (!manager) Save(x_->Capture(QRect(0, 0, 1280, 800)), "WalkThrough_NoManager.png");
+  ASSERT_TRUE(manager) << "no macro manager; log:\n" << session_->Log();
   Pause(300);
   const auto inManager = [&](const char16_t* key) {
     desk_->Click(manager->topLeft() + Rect(u"MacroManagerDialog", key).center());
@@ -222,9 +226,6 @@ TEST_F(WalkThroughX11Test, ANewUsersAssignmentsReachTheMouseAndComeBackAfterARes
   desk_->Click(dialog->topLeft() + Rect(u"AssignAProgramToExecutonDialg", u"KeyOKRect").center());
   ASSERT_TRUE(Gone(kDialogSize)) << "the program dialog did not end";
 
-  const QImage before = Rows();
-  Save(Settled(main_), "KeyDefine_Assigned.png");
-
   ClickMain(Rect(u"MainWindow", u"KeyApplyRect"));
   const auto code = [](const std::vector<unsigned char>& s, int row) {
     const size_t at = kConfigOffset + settings::ButtonCodeOffset(3, row);
@@ -242,6 +243,19 @@ TEST_F(WalkThroughX11Test, ANewUsersAssignmentsReachTheMouseAndComeBackAfterARes
       },
       20000);
   ASSERT_TRUE(applied) << "the mouse never got the assignments; log:\n" << session_->Log();
+  // The rest of the Apply: the state is read once it has stayed the same for half a second.
+  WaitFor(
+      [&] {
+        Pause(500);
+        const std::vector<unsigned char> now = State();
+        const bool still = now == state;
+        state = now;
+        return still;
+      },
+      10000, 0);
+  // The rows as they are now, long after the last dialog has left the screen.
+  const QImage before = Rows();
+  Save(Settled(main_), "KeyDefine_Assigned.png");
 
   // The macro button points at its macro in the macro area: the length word, then the recorded
   // keys J and K, in that order, among the delays.
