@@ -3,6 +3,8 @@
 #include <QCursor>
 #include <QTimerEvent>
 
+#include <utility>
+
 #include "pages/AssignAProgramToExecutonDialg.h"
 #include "pages/AssignAShortcutDialg.h"
 #include "pages/KeyName.h"
@@ -171,15 +173,17 @@ void CKeyDefineSettingPage::OnFunctionSelected(ui::WPARAM, ui::LPARAM lParam) {
   CloseFunctionMenu();
   UncheckAllKeys();
   StopHoverTimer();
-  // A choice without a row clicked on an attached record writes nothing.
-  if (targetKeys_ != nullptr) Assign(targetKeys_[currentKey_], major, minor);
+  // A choice is for the row clicked last, once: without a click on an attached record, or a
+  // second time, it writes nothing.
+  if (tagKEYDEFINEINFO* keys = std::exchange(targetKeys_, nullptr)) Assign(keys, major, minor);
   RefreshKeyTexts();
   StartHoverTimer();
 }
 
-bool CKeyDefineSettingPage::LeavesALeftButton(uint8_t major) const {
+bool CKeyDefineSettingPage::LeavesALeftButton(const tagKEYDEFINEINFO* keys,
+                                              uint8_t major) const {
   for (int i = 0; i < kKeyCount; ++i) {
-    const uint8_t m = i == currentKey_ ? major : targetKeys_[i].major;
+    const uint8_t m = i == currentKey_ ? major : keys[i].major;
     if (m == settings::MAJOR_FUN_LEFT_MOUSE_KEY) return true;
   }
   return false;
@@ -189,8 +193,9 @@ QWidget* CKeyDefineSettingPage::DialogParent() {
   return parentWidget() != nullptr ? parentWidget() : this;
 }
 
-void CKeyDefineSettingPage::Assign(tagKEYDEFINEINFO& row, uint8_t major, uint8_t minor) {
-  if (!LeavesALeftButton(major)) {
+void CKeyDefineSettingPage::Assign(tagKEYDEFINEINFO* keys, uint8_t major, uint8_t minor) {
+  tagKEYDEFINEINFO& row = keys[currentKey_];
+  if (!LeavesALeftButton(keys, major)) {
     CWarningDlg warning(SkinFile(), ImageFolder(), QStringLiteral("SingleKeyWarningDialog"),
                         DialogParent());
     warning.DoModal();

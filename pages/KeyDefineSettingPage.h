@@ -111,9 +111,11 @@ class CKeyDefineSettingPage : public CPageDialog, private settings::HoverTimer {
 
  private:
   void ShowFunctionMenu(CBitmapBtn& row);
-  // The choice for the row the menu was opened on; false when it was refused or cancelled.
-  void Assign(settings::tagKEYDEFINEINFO& row, uint8_t major, uint8_t minor);
-  bool LeavesALeftButton(uint8_t major) const;
+  // Carries out a choice for row currentKey_ of `keys`, the ten records of the mode whose row
+  // was clicked: the left-button rule, the manager, the two dialogs, or the choice itself.
+  void Assign(settings::tagKEYDEFINEINFO* keys, uint8_t major, uint8_t minor);
+  // Whether `keys` keep a left button once row currentKey_ has function `major`.
+  bool LeavesALeftButton(const settings::tagKEYDEFINEINFO* keys, uint8_t major) const;
   QWidget* DialogParent();
 
   // settings::HoverTimer, for Apply.

@@ -364,6 +364,11 @@ TEST_F(KeyDefinePageTest, AModeReportDuringTheShortcutDialogLeavesTheChoiceOnThe
   page->OnFunctionSelected(0, Choice(settings::MAJOR_FUN_SCROLL_UP, 0));
   EXPECT_EQ(modes[3].keys[7].major, settings::MAJOR_FUN_SCROLL_UP);
   EXPECT_EQ(Bytes(modes[0]), Bytes(zeroBefore));
+  // A second choice for the same click, a late one, writes nothing.
+  const tagMODEINFO threeBefore = modes[3];
+  page->OnFunctionSelected(0, Choice(settings::MAJOR_FUN_SCROLL_DOWN, 0));
+  EXPECT_EQ(Bytes(modes[3]), Bytes(threeBefore));
+  EXPECT_EQ(Bytes(modes[0]), Bytes(zeroBefore));
 }
 
 TEST_F(KeyDefinePageTest, NothingIsWrittenBeforeARecordIsAttached) {
