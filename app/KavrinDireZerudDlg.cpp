@@ -102,7 +102,7 @@ CKavrinDireZerudDlg::CKavrinDireZerudDlg(Options options)
       ownPointer_(options_.pointer ? nullptr : desktop::CreatePointerSettings()),
       pointer_(options_.pointer ? options_.pointer : ownPointer_.get()),
       applyView_(*this),
-      applyRunner_(settings_, sync_, comm_, macros_, *pointer_, applyView_, options_.applyTick),
+      applyRunner_(settings_, sync_, comm_, nullptr, *pointer_, applyView_, options_.applyTick),
       fileDialog_(this),
       icons_(QString::fromStdString(programFolder_)),
       pcActions_(

@@ -150,7 +150,8 @@ class CKavrinDireZerudDlg : public CPageDialog,
   static uint32_t ParseProductId(std::u16string_view text);
 
   settings::DeviceSettings& Settings() { return settings_; }
-  settings::MacroStore& Macros() { return macros_; }
+  // The macro store, which the button page holds; only while the pages exist.
+  settings::MacroStore& Macros();
   device::CKavrinUSBComm& Device() { return comm_; }
   settings::ApplyRunner& Apply() { return applyRunner_; }
   const CINIFile& SkinFile() const { return skinFile_; }
@@ -163,6 +164,7 @@ class CKavrinDireZerudDlg : public CPageDialog,
   CPageDialog* PageOf(Page page) const { return pages_[static_cast<int>(page)]; }
   CMousePicturePage* MousePicturePage() const;
   CLightSettingPage* LightPage() const;
+  CKeyDefineSettingPage* KeyDefinePage() const;
   CSensitivityPage* SensitivityPage() const;
   CAdvanceSettingPage* AdvancePage() const;
   CSystemSettingPage* SystemPage() const;
@@ -262,7 +264,6 @@ class CKavrinDireZerudDlg : public CPageDialog,
   settings::DeviceSettings settings_;
   device::CKavrinUSBComm comm_;
   settings::DeviceSync sync_;
-  settings::MacroStore macros_;
   std::unique_ptr<desktop::PointerSettings> ownPointer_;
   desktop::PointerSettings* pointer_;
   ApplyProgressView applyView_;

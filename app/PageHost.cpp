@@ -6,6 +6,7 @@
 #include "app/KavrinDireZerudDlg.h"
 #include "pages/AdvanceSettingPage.h"
 #include "pages/CreateProfileDialog.h"
+#include "pages/KeyDefineSettingPage.h"
 #include "pages/LightSettingPage.h"
 #include "pages/MousePicturePage.h"
 #include "pages/SensitivityPage.h"
@@ -45,6 +46,11 @@ CAdvanceSettingPage* CKavrinDireZerudDlg::AdvancePage() const {
 CSystemSettingPage* CKavrinDireZerudDlg::SystemPage() const {
   return static_cast<CSystemSettingPage*>(PageOf(Page::System));
 }
+CKeyDefineSettingPage* CKavrinDireZerudDlg::KeyDefinePage() const {
+  return static_cast<CKeyDefineSettingPage*>(PageOf(Page::KeyDefine));
+}
+
+settings::MacroStore& CKavrinDireZerudDlg::Macros() { return KeyDefinePage()->Macros(); }
 
 void CKavrinDireZerudDlg::CreatePages() {
   const QString folder = QString::fromStdString(programFolder_);
@@ -55,7 +61,18 @@ void CKavrinDireZerudDlg::CreatePages() {
   place(Page::Sensitivity, MakePage<CSensitivityPage>(*this, folder, u"SensitivitySettingPage"));
   place(Page::Advance, MakePage<CAdvanceSettingPage>(*this, folder, u"AdvanceSettingPage"));
   place(Page::System, MakePage<CSystemSettingPage>(*this, folder, u"SystemSettingPage"));
-  // Page::KeyDefine: the button page's place stays empty until that page exists.
+  // The button page learns the mode, the picture and the records before it initialises: its
+  // initialisation loads the macro store, which Apply then reads through it.
+  auto* keyDefine = new CKeyDefineSettingPage(skinFile_, folder,
+                                              QStringLiteral("KeyDefineSettingPage"), this);
+  CKeyDefineSettingPage::Host host;
+  host.currentMode = [this] { return settings_.CurrentMode(); };
+  host.mousePicture = MousePicturePage();
+  host.editingModes = settings_.EditingModes;
+  keyDefine->SetHost(std::move(host));
+  keyDefine->Create();
+  place(Page::KeyDefine, keyDefine);
+  applyRunner_.SetMacroStore(&keyDefine->Macros());
 
   for (CPageDialog* page : pages_) {
     if (page) page->installEventFilter(this);
@@ -67,9 +84,6 @@ void CKavrinDireZerudDlg::CreatePages() {
     settings_.ResetAllModesToDefaults();
     RefreshModeView();
   });
-  // The button page loads the macro store when it initialises; until it exists the window
-  // loads it here.
-  macros_.LoadSequenceFile();
   // The function menu closes when the program loses the focus to another application.
   connect(qApp, &QGuiApplication::applicationStateChanged, this,
           [this](Qt::ApplicationState state) {
@@ -81,7 +95,7 @@ void CKavrinDireZerudDlg::RefreshPages() {
   settings::tagMODEINFO& record = settings_.CurrentEditingMode();
   if (CLightSettingPage* light = LightPage()) light->SetLightData(&record.light);
   if (CSensitivityPage* sensitivity = SensitivityPage()) sensitivity->AttachModeInfo(&record);
-  // The button page takes the record's ten buttons here (SetKeyData).
+  if (CKeyDefineSettingPage* keyDefine = KeyDefinePage()) keyDefine->SetKeyData(record.keys);
   if (CAdvanceSettingPage* advance = AdvancePage()) advance->AttachModeInfo(&record);
   if (CSystemSettingPage* system = SystemPage()) system->AttachModeInfo(&record);
 }
@@ -89,6 +103,7 @@ void CKavrinDireZerudDlg::RefreshPages() {
 void CKavrinDireZerudDlg::DeletePages() {
   // Messages held back for a page go with it.
   std::erase_if(deferred_, [this](const DeferredMessage& m) { return m.target != this; });
+  applyRunner_.SetMacroStore(nullptr);
   for (CPageDialog*& page : pages_) {
     delete page;
     page = nullptr;
@@ -123,14 +138,17 @@ void CKavrinDireZerudDlg::ShowAdvancePage() {
 }
 
 void CKavrinDireZerudDlg::CloseFunctionMenu() {
-  if (!PageOf(Page::KeyDefine)) return;
-  // The button page closes its function menu and unchecks its rows here.
+  CKeyDefineSettingPage* keyDefine = KeyDefinePage();
+  if (!keyDefine) return;
+  keyDefine->CloseFunctionMenu();
+  keyDefine->UncheckAllKeys();
 }
 
-void CKavrinDireZerudDlg::OnFunctionSelected(ui::WPARAM, ui::LPARAM) {
+void CKavrinDireZerudDlg::OnFunctionSelected(ui::WPARAM wParam, ui::LPARAM lParam) {
   // A choice that arrives after the button page is gone is dropped.
-  if (!PageOf(Page::KeyDefine)) return;
-  // The button page takes the choice here (OnFunctionSelected).
+  CKeyDefineSettingPage* keyDefine = KeyDefinePage();
+  if (!keyDefine) return;
+  keyDefine->OnFunctionSelected(wParam, lParam);
 }
 
 void CKavrinDireZerudDlg::OnCreateProfile() {

@@ -32,6 +32,10 @@ class HookDll {
   void SetHookStatus(int status);
 
   bool Loaded() const { return module_ != nullptr; }
+  // The library is loaded with all three of its operations.
+  bool HasEveryExport() const {
+    return installhook_ != nullptr && removehook_ != nullptr && setHookStatus_ != nullptr;
+  }
   const std::string& Path() const { return path_; }
 
  private:

@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 
+#include "pages/DialogKeys.h"
 #include "pages/MacroEventItems.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/ImageFile.h"
@@ -45,23 +46,6 @@ bool HasEveryHookExport(const HookDll& hook) {
 }
 
 QString Text(MenuTextId id) { return QString::fromStdU16String(MenuText(id)); }
-
-// Enter (main and keypad), Esc, Space and Cancel (Ctrl+Break): the keys that would press a
-// dialog's buttons.
-bool IsDialogKey(const QKeyEvent& key) {
-  switch (key.key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
-    case Qt::Key_Space:
-    case Qt::Key_Cancel:
-      return true;
-    case Qt::Key_Pause:
-      return (key.modifiers() & Qt::ControlModifier) != 0;
-    default:
-      return false;
-  }
-}
 
 }  // namespace
 
@@ -277,7 +261,7 @@ bool CMacroDialog::PreTranslateMessage(QObject* receiver, QEvent* event) {
   auto* widget = static_cast<QWidget*>(receiver);
   if (widget != this && !isAncestorOf(widget)) return false;
   const auto* key = static_cast<const QKeyEvent*>(event);
-  if (!IsDialogKey(*key)) return false;
+  if (!pages::IsDialogKey(*key)) return false;
   if (QLineEdit* editor = eventList_.Editor()) {
     // The delay editor commits on Enter and cancels on Esc.
     QKeyEvent copy(key->type(), key->key(), key->modifiers(), key->text(), key->isAutoRepeat());

@@ -65,7 +65,7 @@ std::u16string SpaceShortageText(int modeNumber) {
 }
 
 ApplyRunner::ApplyRunner(DeviceSettings& settings, DeviceSync& sync, device::CKavrinUSBComm& comm,
-                         MacroStore& macros, desktop::PointerSettings& pointer, ApplyView& view,
+                         MacroStore* macros, desktop::PointerSettings& pointer, ApplyView& view,
                          sys::TickSource tick)
     : settings_(settings),
       sync_(sync),
@@ -105,7 +105,7 @@ void ApplyRunner::ApplySettings() {
   running_ = true;
 
   const ScreenRect rect = view_.ProgressRect();
-  macros_.StopHoverTimer();
+  if (macros_) macros_->StopHoverTimer();
   applyDone_ = 0;
   progressShown_ = view_.StartProgress(rect);
   // The display cannot read the skin file: said here, where the display would have opened, and
@@ -137,7 +137,7 @@ void ApplyRunner::ApplySettings() {
   if (progressShown_) view_.WaitForProgress();
   progressShown_ = false;
   view_.BringToFront();
-  macros_.StartHoverTimer();
+  if (macros_) macros_->StartHoverTimer();
   running_ = false;
 }
 
@@ -156,8 +156,9 @@ ApplyRunner::Outcome ApplyRunner::RunDeviceSteps(int& failedMode) {
                           image.configBlock.bytes + ButtonCodeOffset(m, 0), BUTTON_CODE_BYTES));
     // Every pass compiles the macros of all four modes; a shortage names the mode whose macro
     // did not fit, which is not necessarily the mode of this pass.
-    if (!CompileMacros(settings_.EditingModes, image.configBlock, image.macroArea, macros_,
-                       &failedMode))
+    static const MacroStore kNoMacros;
+    if (!CompileMacros(settings_.EditingModes, image.configBlock, image.macroArea,
+                       macros_ ? *macros_ : kNoMacros, &failedMode))
       return Outcome::OutOfSpace;
     info.rateIndex[m] = r.reportRateIndex;
     info.dpiLevel[m] = r.dpiLevel;
@@ -171,7 +172,7 @@ ApplyRunner::Outcome ApplyRunner::RunDeviceSteps(int& failedMode) {
 
   settings_.SaveDefaultProfiles();
   std::memcpy(settings_.AppliedModes, settings_.EditingModes, sizeof settings_.AppliedModes);
-  macros_.CommitMacros();
+  if (macros_) macros_->CommitMacros();
   return Outcome::Applied;
 }
 

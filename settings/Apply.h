@@ -91,10 +91,15 @@ class ApplyView {
 // OnApply.
 class ApplyRunner {
  public:
-  // `tick` is the millisecond tick of the debounce (sys::GetTickCount when empty).
+  // `tick` is the millisecond tick of the debounce (sys::GetTickCount when empty). `macros` is
+  // the button page's store, null until that page exists (see SetMacroStore).
   ApplyRunner(DeviceSettings& settings, DeviceSync& sync, device::CKavrinUSBComm& comm,
-              MacroStore& macros, desktop::PointerSettings& pointer, ApplyView& view,
+              MacroStore* macros, desktop::PointerSettings& pointer, ApplyView& view,
               sys::TickSource tick = {});
+
+  // The store Apply compiles and commits, and whose hover timer it stops; null for none, when
+  // macro buttons are sent as "off" and nothing is committed.
+  void SetMacroStore(MacroStore* macros) { macros_ = macros; }
 
   // The debounced entry of the Apply and OK buttons: a request less than kApplyDebounceMs after
   // the previous one, accepted or ignored, is ignored (and moves the mark, so requests that
@@ -134,7 +139,7 @@ class ApplyRunner {
   DeviceSettings& settings_;
   DeviceSync& sync_;
   device::CKavrinUSBComm& comm_;
-  MacroStore& macros_;
+  MacroStore* macros_;
   desktop::PointerSettings& pointer_;
   ApplyView& view_;
   sys::TickSource tick_;

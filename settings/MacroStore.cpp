@@ -31,10 +31,10 @@ void MacroStore::LoadSequenceFile() {
   for (tagMACROINFO& macro : macroStore.macros) macro.eventCount = UsableEventCount(macro);
 }
 
-void MacroStore::SaveSequenceFile() const {
+bool MacroStore::SaveSequenceFile() const {
   std::string folder;
-  if (!sys::DataSubfolder(sys::kDefaultCfgSubfolder, folder)) return;
-  WriteBufferToFile(SequenceFilePath(folder), &macroStore, sizeof macroStore);
+  if (!sys::DataSubfolder(sys::kDefaultCfgSubfolder, folder)) return false;
+  return WriteBufferToFile(SequenceFilePath(folder), &macroStore, sizeof macroStore);
 }
 
 void MacroStore::StopHoverTimer() {

@@ -25,8 +25,9 @@ class MacroStore {
   // so that no reader of the store goes beyond its arrays.
   void LoadSequenceFile();
 
-  // Writes the editing store into sequence.dat, whole or not at all. Fails silently.
-  void SaveSequenceFile() const;
+  // Writes the editing store into sequence.dat, whole or not at all; true when it was written.
+  // A failed write leaves the old file as it was.
+  bool SaveSequenceFile() const;
 
   // Stop or start the page's hover timer, when one is attached.
   void StopHoverTimer();

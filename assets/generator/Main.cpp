@@ -7,7 +7,9 @@
 #include <cstdio>
 
 #include "AdvanceTabAndProfileDialog.h"
+#include "AssignDialogs.h"
 #include "Icons.h"
+#include "KeyDefineSettingPage.h"
 #include "LightSettingPage.h"
 #include "MacroManagerDialog.h"
 #include "MainWindow.h"
@@ -24,15 +26,18 @@ const SectionWriter kSections[] = {
     WriteMainWindow,
     WriteWarningDialogs,
     WriteProgressDialog,
-    WriteMousePicturePage,
-    WriteLightSettingPage,
-    WriteSensitivitySettingPage,
     WritePopupMenuSheets,
     WriteEventIcons,
     WriteMacroManagerDialog,
+    WriteMousePicturePage,
+    WriteLightSettingPage,
+    WriteSensitivitySettingPage,
     WriteSystemSettingPage,
     WriteAdvanceSettingPage,
     WriteCreateProfileDialog,
+    WriteKeyDefineSettingPage,
+    WriteAssignAShortcutDialg,
+    WriteAssignAProgramToExecutonDialg,
 };
 }  // namespace
 

@@ -21,6 +21,7 @@
 #include "tests/platform/sys/FileTestUtil.h"
 #include "settings/Apply.h"
 #include "settings/FunctionCodes.h"
+#include "settings/MacroCompiler.h"
 #include "sim/SimulatedHidBackend.h"
 
 namespace {
@@ -68,11 +69,12 @@ void Vary(DeviceSettings& s, MacroStore& macros, int which) {
   s.SetCurrentMode(which % 4);
 }
 
-// range(0): latency per report each way in ms; range(1): 1 when every Apply changes the
-// records, 0 when the same records are applied again (the flash is then only read).
-void BM_WholeApply(benchmark::State& state) {
-  const auto latencyMs = static_cast<uint32_t>(state.range(0));
-  const bool changing = state.range(1) != 0;
+// The simulated mouse behind a latency, opened, and an Apply over it; `prepare` sets the records
+// and the store before the first Apply and, with the set to use, before each measured one
+// (null: the same records again). Reports the time against the protocol's minimum.
+void MeasureApply(benchmark::State& state, uint32_t latencyMs,
+                  const std::function<void(DeviceSettings&, MacroStore&, int)>& first,
+                  const std::function<void(DeviceSettings&, MacroStore&, int)>& each) {
   // Sleeps of this thread and of the threads it starts end within microseconds of their
   // deadline instead of the default 50 us slack.
   prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
@@ -87,21 +89,21 @@ void BM_WholeApply(benchmark::State& state) {
   DeviceSync sync(*settings, comm);
   desktop::FakePointerSettings pointer;
   QuietView view;
-  ApplyRunner runner(*settings, sync, comm, *macros, pointer, view);
+  ApplyRunner runner(*settings, sync, comm, macros.get(), pointer, view);
   if (sync.OpenDevice(nullptr) != 1) {
     state.SkipWithError("the simulated mouse did not open");
     return;
   }
-  Vary(*settings, *macros, 0);
+  first(*settings, *macros, 0);
   runner.ApplySettings();  // the mouse starts from the first set
 
   double seconds = 0;
   size_t commands = 0;
   int which = 0;
   for (auto _ : state) {
-    if (changing) {
+    if (each) {
       which ^= 1;
-      Vary(*settings, *macros, which);
+      each(*settings, *macros, which);
     }
     simulated.Mouse().ClearCommandLog();
     const auto start = Clock::now();
@@ -116,6 +118,14 @@ void BM_WholeApply(benchmark::State& state) {
   bench::ReportAgainstMinimum(state, commands, seconds, latencyMs);
 }
 
+// range(0): latency per report each way in ms; range(1): 1 when every Apply changes the
+// records, 0 when the same records are applied again (the flash is then only read).
+void BM_WholeApply(benchmark::State& state) {
+  const bool changing = state.range(1) != 0;
+  MeasureApply(state, static_cast<uint32_t>(state.range(0)), Vary,
+               changing ? std::function<void(DeviceSettings&, MacroStore&, int)>(Vary) : nullptr);
+}
+
 BENCHMARK(BM_WholeApply)
     ->Args({0, 1})
     ->Args({1, 1})
@@ -123,5 +133,64 @@ BENCHMARK(BM_WholeApply)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()
     ->Iterations(5);
+
+// A full store: 40 macros of 50 events (25 key presses), alternating between two key sets so
+// that each Apply rewrites the macro area, and the mode bytes varied as above.
+void FillStore(DeviceSettings& s, MacroStore& macros, int which) {
+  macros.macroStore.count = MAX_MACRO_COUNT;
+  for (int k = 0; k < MAX_MACRO_COUNT; ++k) {
+    tagMACROINFO& macro = macros.macroStore.macros[k];
+    std::memset(&macro, 0, sizeof macro);
+    const auto key = static_cast<uint8_t>(0x41 + (k + which) % 26);
+    for (int i = 0; i < MAX_MACRO_EVENTS / 2; ++i) {
+      macro.events[2 * i] = tagMACROEVENT{key, MACRO_KEY_DOWN, {0, 0}, 0};
+      macro.events[2 * i + 1] = tagMACROEVENT{key, MACRO_KEY_UP, {0, 0}, 0};
+    }
+    macro.eventCount = MAX_MACRO_EVENTS;
+    macro.loopCount = 1;
+  }
+  for (int m = 0; m < MODE_COUNT; ++m) {
+    s.EditingModes[m].light.red = static_cast<uint8_t>(which * 50 + m);
+  }
+  s.SetCurrentMode(which % 4);
+}
+
+// Gives buttons 1 to 9 of the four modes macros 0, 1, ... for as long as the macro area holds
+// them; the number of macro buttons.
+int AssignMacroButtons(DeviceSettings& s, const MacroStore& macros) {
+  auto scratch = std::make_unique<tagE2IMAGE>();
+  int used = 0;
+  for (int m = 0; m < MODE_COUNT; ++m) {
+    for (int k = 1; k < KEY_COUNT && used < MAX_MACRO_COUNT; ++k) {
+      tagKEYDEFINEINFO& key = s.EditingModes[m].keys[k];
+      const tagKEYDEFINEINFO before = key;
+      key.major = MAJOR_FUN_MACRO;
+      key.minor = static_cast<uint8_t>(MINOR_FUN_FIRST_MACRO + used);
+      key.macroIndex = static_cast<uint8_t>(used);
+      std::memset(scratch->macroArea.bytes, 0xFF, sizeof scratch->macroArea.bytes);
+      if (!CompileMacros(s.EditingModes, scratch->configBlock, scratch->macroArea, macros)) {
+        key = before;
+        return used;
+      }
+      ++used;
+    }
+  }
+  return used;
+}
+
+// range(0): latency per report each way in ms. Every Apply changes the records and the macros.
+void BM_FullStoreApply(benchmark::State& state) {
+  int buttons = 0;
+  MeasureApply(
+      state, static_cast<uint32_t>(state.range(0)),
+      [&buttons](DeviceSettings& s, MacroStore& macros, int which) {
+        FillStore(s, macros, which);
+        buttons = AssignMacroButtons(s, macros);
+      },
+      FillStore);
+  state.counters["macro_buttons"] = buttons;
+}
+
+BENCHMARK(BM_FullStoreApply)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <ostream>
 #include <set>
 
+#include "pages/KeyDefineSettingPage.h"
+#include "settings/FunctionCodes.h"
 #include "pages/LightSettingPage.h"
 #include "pages/MousePicturePage.h"
 #include "pages/SensitivityPage.h"
@@ -58,6 +60,9 @@ class PageHostTest : public AppFixture {
     ASSERT_NE(sensitivity, nullptr);
     EXPECT_EQ(sensitivity->Attached(), &record);
     EXPECT_EQ(sensitivity->Controls(), pages::ShowSensitivity(record));
+    CKeyDefineSettingPage* keyDefine = window->KeyDefinePage();
+    ASSERT_NE(keyDefine, nullptr);
+    EXPECT_EQ(keyDefine->KeyData(), record.keys);
   }
 };
 
@@ -70,8 +75,7 @@ TEST_F(PageHostTest, PagesAreChildrenOfTheWindowInTheTablesOrder) {
       made.push_back(page);
     }
   }
-  ASSERT_GE(made.size(), 3u);
-  EXPECT_EQ(w.PageOf(Page::KeyDefine), nullptr) << "the button page's place stays empty";
+  ASSERT_EQ(made.size(), 6u);
   std::vector<QObject*> children;
   for (QObject* child : w.children()) {
     if (std::find(made.begin(), made.end(), child) != made.end()) children.push_back(child);
@@ -211,12 +215,61 @@ TEST_F(PageHostTest, DestroyingTheWindowDeletesThePages) {
   for (Page p : kPages) {
     if (CPageDialog* page = w.PageOf(p)) pages.emplace_back(page);
   }
-  // A function-menu choice with no button page is dropped.
-  EXPECT_EQ(ui::SendMessage(&w, WM_BMPMENU_SELECT, 1, 2), 0);
   ui::SendMessage(&w, ui::WM_COMMAND, ID_TRAY_EXIT, 0);
   EXPECT_EQ(exits, std::vector<int>{0});
   for (const QPointer<CPageDialog>& page : pages) EXPECT_TRUE(page.isNull());
   for (Page p : kPages) EXPECT_EQ(w.PageOf(p), nullptr);
+  // A function-menu choice that comes after the button page is gone is dropped.
+  const tagMODEINFO before = w.Settings().EditingModes[3];
+  EXPECT_EQ(ui::SendMessage(&w, WM_BMPMENU_SELECT, 0, ui::MakeLong(0, 14)), 0);
+  EXPECT_TRUE(SameBytes(w.Settings().EditingModes[3], before));
+}
+
+TEST_F(PageHostTest, TheFunctionMenuCarriesTheChoiceToTheClickedRowAndClosesWhenLeft) {
+  CKavrinDireZerudDlg& w = Start();
+  CKeyDefineSettingPage& page = *w.KeyDefinePage();
+  Click(Button::ConfigFile4);
+  const auto open = [&page](int row) {
+    CBitmapBtn& button = page.KeyButton(row);
+    uitest::Click(&button, button.rect().center());
+    return page.FunctionMenu() != nullptr;
+  };
+  // The menu's choice travels through the main window to the page and the fourth mode's row.
+  ASSERT_TRUE(open(3));
+  ui::PostMessage(&w, WM_BMPMENU_SELECT, 13, ui::MakeLong(0, settings::MAJOR_FUN_SCROLL_UP));
+  uitest::Drain();
+  EXPECT_EQ(w.Settings().EditingModes[3].keys[3].major, settings::MAJOR_FUN_SCROLL_UP);
+  EXPECT_EQ(page.FunctionMenu(), nullptr);
+
+  struct Case {
+    const char* name;
+    std::function<void()> leave;
+  } cases[] = {
+      {"a command", [&] { Click(Button::Light); }},
+      {"a tray command", [&] { ui::SendMessage(&w, ui::WM_COMMAND, ID_TRAY_SHOWMAINPANEL, 0); }},
+      {"a press on the background",
+       [&] { ui::SendMessage(&w, ui::WM_LBUTTONDOWN, ui::MK_LBUTTON, ui::MakeLParam(700, 500)); }},
+      {"the application deactivated",
+       [&] { emit qApp->applicationStateChanged(Qt::ApplicationInactive); }},
+  };
+  for (const Case& c : cases) {
+    Click(Button::KeyDefine);
+    ASSERT_TRUE(open(5)) << c.name;
+    page.KeyButton(5).SetCheckState(1);
+    c.leave();
+    EXPECT_EQ(page.FunctionMenu(), nullptr) << c.name;
+    EXPECT_EQ(page.KeyButton(5).GetCheckState(), 0) << c.name;
+  }
+  // Apply stops the page's hover timer while it runs, through the store the page holds.
+  EXPECT_EQ(&w.Macros(), &page.Macros());
+  w.Macros().StopHoverTimer();
+  EXPECT_FALSE(page.HoverTimerRunning());
+  w.Macros().StartHoverTimer();
+  EXPECT_TRUE(page.HoverTimerRunning());
+  // In the other modes a row opens nothing.
+  Click(Button::KeyDefine);
+  Click(Button::ConfigFile2);
+  EXPECT_FALSE(open(5));
 }
 
 }  // namespace

@@ -162,7 +162,7 @@ struct Rig {
   desktop::FakePointerSettings pointer;
   FakeView view{log};
   sys::FakeTick tick{1000};
-  ApplyRunner runner{*s, sync, comm, *macros, pointer, view, [this] { return tick(); }};
+  ApplyRunner runner{*s, sync, comm, macros.get(), pointer, view, [this] { return tick(); }};
 };
 
 class ApplyTest : public ::testing::Test {

@@ -99,13 +99,13 @@ TEST_F(MacroStoreTest, DamagedCountsAreBoundedOnLoad) {
 TEST_F(MacroStoreTest, FailedSaveLeavesTheOldSequenceFileWhole) {
   testutil::TempDataFolder data;
   Fill(2);
-  store->SaveSequenceFile();
+  EXPECT_TRUE(store->SaveSequenceFile());
   const std::string path = data.DefaultCfg() + "/sequence.dat";
   const auto before = testutil::ReadAll(path);
   Fill(9);
   {
     testutil::FileSizeLimit limit(4096);  // the disk is full after 4 KiB
-    store->SaveSequenceFile();
+    EXPECT_FALSE(store->SaveSequenceFile()) << "the failure is told";
   }
   EXPECT_EQ(testutil::ReadAll(path), before);
   EXPECT_EQ(testutil::FileNames(data.DefaultCfg()), std::vector<std::string>{"sequence.dat"});

@@ -1,0 +1,301 @@
+// A new user's walk-through in the built program with the simulated mouse, under openbox on an
+// X server of the test's own: in the fourth mode one row gets a macro made and recorded in the
+// macro manager, one a shortcut captured from the keyboard, one a program whose path is typed;
+// Apply; after a restart on the same data folder and state file the rows show the same, and the
+// mouse holds what was applied. Captures of the page, the menu and the dialogs go to screens/.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QImage>
+#include <QString>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "resources/INIFile.h"
+#include "settings/E2Image.h"
+#include "settings/FunctionCodes.h"
+#include "tests/app/DesktopUnderX.h"
+
+namespace {
+
+using apptest::Child;
+using apptest::Desk;
+using apptest::DesktopSession;
+using apptest::ReadText;
+using apptest::WaitFor;
+
+constexpr size_t kFlashOffset = 12;  // flash block 0 in the state file
+constexpr size_t kConfigOffset = kFlashOffset + 5 * 256;
+constexpr int kMenuItemHeight = 17;
+const QSize kMenuSize(128, 375);
+const QSize kDialogSize(420, 222);  // the shortcut and the program dialogs
+
+// The rows of the walk-through.
+constexpr int kMacroRow = 3;
+constexpr int kShortcutRow = 4;
+constexpr int kProgramRow = 6;
+
+class WalkThroughX11Test : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (server_.Missing()) GTEST_SKIP() << server_.Problem();
+    ASSERT_TRUE(server_.Problem().empty()) << server_.Problem();
+    session_ = std::make_unique<DesktopSession>(server_.Display());
+    ASSERT_TRUE(session_->Ok());
+    wm_ = session_->Tool("/usr/bin/openbox", {"--sm-disable"});
+    if (!wm_) GTEST_SKIP() << "openbox is not installed";
+    desk_ = std::make_unique<Desk>(server_.Display());
+    x_ = std::make_unique<apptest::XClient>(server_.Display());
+    ASSERT_TRUE(desk_->Connected() && x_->Connected());
+    ASSERT_TRUE(WaitFor([&] { return desk_->RootHas("_NET_SUPPORTING_WM_CHECK"); }, 10000));
+    ASSERT_EQ(skin_.SetFile(QStringLiteral(KDZ_PROGRAM_DIR "/Setup.ini").toStdU16String()), 1);
+    QDir().mkpath(QStringLiteral(KDZ_SCREEN_DIR));
+  }
+
+  QRect Rect(const char16_t* section, const char16_t* key) {
+    int32_t v[4] = {};
+    skin_.GetInts(section, key, v, 4);
+    return QRect(v[0], v[1], v[2], v[3]);
+  }
+  QRect RowRect(int row) {
+    const std::u16string key = u"KeyWindowRect_" + std::u16string(1, char16_t(u'0' + row));
+    return Rect(u"KeyDefineSettingPage", key.c_str());
+  }
+
+  // The place on the screen of a window of the program that `match` accepts, once there is one.
+  std::optional<QRect> Find(const std::function<bool(const QRect&)>& match, int timeoutMs = 5000) {
+    std::optional<QRect> found;
+    WaitFor(
+        [&] {
+          for (const Desk::Found& f : desk_->WindowsOf(program_.Pid())) {
+            if (match(f.geometry)) {
+              found = f.geometry;
+              return true;
+            }
+          }
+          return false;
+        },
+        timeoutMs);
+    return found;
+  }
+  std::optional<QRect> FindSized(QSize size, int timeoutMs = 5000) {
+    return Find([size](const QRect& r) { return r.size() == size; }, timeoutMs);
+  }
+  bool Gone(QSize size) {
+    return WaitFor([&] { return !FindSized(size, 0); }, 5000);
+  }
+
+  // Starts the program and waits for its main window.
+  void StartProgram() {
+    program_ = session_->Program(KDZ_PROGRAM);
+    // The main window has the size of its background.
+    const QSize size = QImage(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/MainWindow_BackGround.png")).size();
+    const std::optional<QRect> main = FindSized(size, 20000);
+    ASSERT_TRUE(main) << "no main window; log:\n" << session_->Log();
+    main_ = *main;
+  }
+  void ClickMain(const QRect& inWindow) { desk_->Click(main_.topLeft() + inWindow.center()); }
+  void Pause(int ms = 150) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+  // A click on a row of the button page and the function menu it opens.
+  std::optional<QRect> OpenMenu(int row) {
+    ClickMain(RowRect(row));
+    return FindSized(kMenuSize);
+  }
+  QPoint MenuItem(const QRect& menu, int item) {
+    return menu.topLeft() + QPoint(menu.width() / 2, item * kMenuItemHeight + kMenuItemHeight / 2);
+  }
+  // The hover on the menu's first item, and the macro submenu it opens beside the menu.
+  std::optional<QRect> OpenMacroSubmenu(const QRect& menu) {
+    desk_->MoveTo(MenuItem(menu, 0));
+    // Beside the menu, level with the first item (it opens no lower).
+    std::optional<QRect> submenu = Find([&](const QRect& r) {
+      return r.left() >= menu.right() && r.width() == kMenuSize.width() && r.top() <= menu.top();
+    });
+    if (submenu) Settled(*submenu);
+    return submenu;
+  }
+
+  // What the screen shows of `area` once two captures 100 ms apart agree.
+  QImage Settled(const QRect& area) {
+    QImage shot = x_->Capture(area);
+    WaitFor(
+        [&] {
+          const QImage again = x_->Capture(area);
+          const bool still = again == shot;
+          shot = again;
+          return still;
+        },
+        3000, 100);
+    return shot;
+  }
+  void Save(const QImage& shot, const char* name) {
+    EXPECT_TRUE(shot.save(QStringLiteral(KDZ_SCREEN_DIR "/") + QString::fromLatin1(name)));
+  }
+  // The ten rows on the screen, with the pointer away from them.
+  QImage Rows() {
+    desk_->MoveTo(QPoint(2, 2));
+    QRect rows;
+    for (int i = 0; i < 10; ++i) rows |= RowRect(i);
+    return Settled(rows.translated(main_.topLeft()));
+  }
+
+  std::vector<unsigned char> State() {
+    const std::string text = ReadText(session_->Folder() + "/mouse.state");
+    return {text.begin(), text.end()};
+  }
+
+  apptest::Xvfb server_{1280, 800};
+  std::unique_ptr<DesktopSession> session_;
+  std::optional<Child> wm_;
+  std::unique_ptr<Desk> desk_;
+  std::unique_ptr<apptest::XClient> x_;
+  CINIFile skin_;
+  Child program_;
+  QRect main_;
+};
+
+TEST_F(WalkThroughX11Test, ANewUsersAssignmentsReachTheMouseAndComeBackAfterARestart) {
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  ClickMain(Rect(u"MainWindow", u"KeyConfigFile4Rect"));
+  Pause(300);
+
+  // The macro manager from the first row's menu: a new macro, keys recorded with delays.
+  std::optional<QRect> menu = OpenMenu(kMacroRow);
+  ASSERT_TRUE(menu) << "no function menu; log:\n" << session_->Log();
+  std::optional<QRect> submenu = OpenMacroSubmenu(*menu);
+  ASSERT_TRUE(submenu) << "no macro submenu";
+  Save(Settled(menu->united(*submenu)), "KeyDefine_Menu.png");
+  desk_->Click(MenuItem(*submenu, 0));
+  const QSize managerSize = Rect(u"MacroManagerDialog", u"WindowsRect").size();
+  std::optional<QRect> manager = FindSized(managerSize);
+  if (!manager) Save(x_->Capture(QRect(0, 0, 1280, 800)), "WalkThrough_NoManager.png");
+  ASSERT_TRUE(manager) << "no macro manager; log:\n" << session_->Log();
+  Pause(300);
+  const auto inManager = [&](const char16_t* key) {
+    desk_->Click(manager->topLeft() + Rect(u"MacroManagerDialog", key).center());
+    Pause(200);
+  };
+  inManager(u"KeyNewRect");
+  inManager(u"KeyDelayOnOffRect");
+  inManager(u"KeyStartRecordRect");
+  x_->Type("jk");
+  Pause(200);
+  inManager(u"KeyStopRecordRect");
+  Save(Settled(*manager), "KeyDefine_MacroManager.png");
+  inManager(u"KeyOKRect");
+  ASSERT_TRUE(Gone(managerSize)) << "the manager did not end";
+
+  // The new macro for the row.
+  menu = OpenMenu(kMacroRow);
+  ASSERT_TRUE(menu);
+  submenu = OpenMacroSubmenu(*menu);
+  ASSERT_TRUE(submenu);
+  desk_->Click(MenuItem(*submenu, 1));
+  ASSERT_TRUE(Gone(kMenuSize));
+
+  // A shortcut: Ctrl and the L key.
+  menu = OpenMenu(kShortcutRow);
+  ASSERT_TRUE(menu);
+  desk_->Click(MenuItem(*menu, settings::MAJOR_FUN_ASSIGN_SHORTCUT - 1));
+  std::optional<QRect> dialog = FindSized(kDialogSize);
+  ASSERT_TRUE(dialog) << "no shortcut dialog";
+  Pause(300);
+  desk_->Click(dialog->topLeft() + Rect(u"AssignAShortcutDialg", u"KeyCtrlRect").center());
+  Pause(200);
+  x_->Key(XK_l);
+  Pause(300);
+  Save(Settled(*dialog), "KeyDefine_ShortcutDialog.png");
+  desk_->Click(dialog->topLeft() + Rect(u"AssignAShortcutDialg", u"KeyOKRect").center());
+  ASSERT_TRUE(Gone(kDialogSize)) << "the shortcut dialog did not end";
+
+  // A program whose path is typed.
+  menu = OpenMenu(kProgramRow);
+  ASSERT_TRUE(menu);
+  desk_->Click(MenuItem(*menu, settings::MAJOR_FUN_ASSIGN_PROGRAM_TO_EXECUTION - 1));
+  dialog = FindSized(kDialogSize);
+  ASSERT_TRUE(dialog) << "no program dialog";
+  Pause(300);
+  x_->Type("/opt/tools/run");
+  Pause(200);
+  Save(Settled(*dialog), "KeyDefine_ProgramDialog.png");
+  desk_->Click(dialog->topLeft() + Rect(u"AssignAProgramToExecutonDialg", u"KeyOKRect").center());
+  ASSERT_TRUE(Gone(kDialogSize)) << "the program dialog did not end";
+
+  ClickMain(Rect(u"MainWindow", u"KeyApplyRect"));
+  const auto code = [](const std::vector<unsigned char>& s, int row) {
+    const size_t at = kConfigOffset + settings::ButtonCodeOffset(3, row);
+    return std::pair<int, int>(s[at], s[at + 1]);
+  };
+  std::vector<unsigned char> state;
+  const uint8_t usageL = settings::UsageOfVirtualKey('L');
+  const bool applied = WaitFor(
+      [&] {
+        state = State();
+        return state.size() > kConfigOffset + 256 &&
+               code(state, kShortcutRow) == std::pair<int, int>(usageL, 0x01) &&
+               code(state, kProgramRow) == std::pair<int, int>(0xC2, 0x4A) &&
+               (code(state, kMacroRow).second & 0xC0) == 0xC0;
+      },
+      20000);
+  ASSERT_TRUE(applied) << "the mouse never got the assignments; log:\n" << session_->Log();
+  // The rest of the Apply: the state is read once it has stayed the same for half a second.
+  WaitFor(
+      [&] {
+        Pause(500);
+        const std::vector<unsigned char> now = State();
+        const bool still = now == state;
+        state = now;
+        return still;
+      },
+      10000, 0);
+  // The rows as they are now, long after the last dialog has left the screen.
+  const QImage before = Rows();
+  Save(Settled(main_), "KeyDefine_Assigned.png");
+
+  // The macro button points at its macro in the macro area: the length word, then the recorded
+  // keys J and K, in that order, among the delays.
+  const auto [low, high] = code(state, kMacroRow);
+  const size_t address = (static_cast<size_t>(low) & 0xFE) | ((static_cast<size_t>(high) & 7) << 8);
+  std::vector<int> usages;
+  for (size_t i = address + 2; i + 1 < address + 64 && i + 1 < 5 * 256; i += 2) {
+    const int usage = state[kFlashOffset + i];
+    const int flags = state[kFlashOffset + i + 1];
+    if ((flags & 0xF0) == 0x70) break;  // the end word
+    if (flags == 0 && usage != 0) usages.push_back(usage);
+  }
+  EXPECT_EQ(usages, (std::vector<int>{settings::UsageOfVirtualKey('J'),
+                                      settings::UsageOfVirtualKey('K')}));
+
+  // Ended by a second start with "exit", started again on the same folders.
+  Child second = session_->Program(KDZ_PROGRAM, {"exit"});
+  EXPECT_EQ(second.Wait(10000), std::optional<int>(0));
+  EXPECT_EQ(program_.Wait(10000), std::optional<int>(0)) << session_->Log();
+  ASSERT_NO_FATAL_FAILURE(StartProgram());
+  ClickMain(Rect(u"MainWindow", u"KeyConfigFile4Rect"));
+  QImage after;
+  const bool same = WaitFor(
+      [&] {
+        after = Rows();
+        return after == before;
+      },
+      5000);
+  Save(before, "KeyDefine_Rows_Before.png");
+  Save(after, "KeyDefine_Rows_After.png");
+  EXPECT_TRUE(same) << "the rows differ after the restart";
+  // The restart reads the mouse; its flash stays as Apply left it.
+  const std::vector<unsigned char> again = State();
+  ASSERT_EQ(again.size(), state.size());
+  EXPECT_TRUE(std::equal(state.begin() + kFlashOffset, state.begin() + kFlashOffset + 6 * 256,
+                         again.begin() + kFlashOffset))
+      << "the restart changed the mouse's flash";
+
+  Child last = session_->Program(KDZ_PROGRAM, {"exit"});
+  EXPECT_EQ(last.Wait(10000), std::optional<int>(0));
+}
+
+}  // namespace
