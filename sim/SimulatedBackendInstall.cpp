@@ -18,6 +18,8 @@ namespace {
 std::atomic<SimulatedHidBackend*> g_installed{nullptr};
 // The installed mouse's state file, kept for as long as the backend.
 std::atomic<SimulatedMouseStateFile*> g_stateFile{nullptr};
+// The control pipe's reader, kept reachable for as long as the process runs.
+std::atomic<SimulatedMouseControl*> g_control{nullptr};
 
 // A hexadecimal 32-bit id, with or without "0x"; empty for anything else.
 std::optional<uint32_t> ParseDeviceId(const char* text) {
@@ -73,7 +75,8 @@ bool InstallSimulatedBackendIfRequested() {
     }
     // The control pipe is read for as long as the process runs.
     const char* controlPath = std::getenv(kSimulatedMouseControlVariable);
-    if (controlPath && *controlPath) new SimulatedMouseControl(controlPath, backend->Mouse());
+    if (controlPath && *controlPath)
+      g_control.store(new SimulatedMouseControl(controlPath, backend->Mouse()));
     g_installed.store(backend);
     hid::SetDefaultBackend(backend);
   });
