@@ -196,6 +196,11 @@ void SimulatedMouseControl::ReadLoop(int fd) {
       if (fd < 0) {
         std::fprintf(stderr, "simulated mouse control: %s is no longer a named pipe\n",
                      path_.c_str());
+        // Nothing more to read: the thread waits for its stop, so that it ends only through
+        // the destructor's join, also when the object lives until the process ends.
+        pollfd stop = {wakeRead_, POLLIN, 0};
+        while (::poll(&stop, 1, -1) < 0 && errno == EINTR) {
+        }
         return;
       }
       continue;
