@@ -23,20 +23,8 @@ namespace {
 namespace fs = std::filesystem;
 using pagetest::Bytes;
 using pagetest::ClickButton;
+using pagetest::DialogSection;
 using settings::tagKEYDEFINEINFO;
-
-// A small dialog's section: the keys of every such dialog, then `own`.
-std::string DialogSection(const char* name, const char* own) {
-  return std::string("[") + name + "]\n" +
-         "WindowsRect=0,0,300,160\n"
-         "NormalImage=dlg\\normal.png\n"
-         "OverImage=dlg\\over.png\n"
-         "DownImage=dlg\\down.png\n"
-         "Visable=1\n"
-         "KeyOKRect=40,120,80,24\n"
-         "KeyCancleRect=180,120,80,24\n" +
-         own;
-}
 
 const std::string kSkin = DialogSection("AssignAShortcutDialg",
                                         "KeyUnUseRect=10,20,40,20\n"
@@ -65,9 +53,7 @@ class AssignDialogsTest : public skintest::SkinFixture {
 
   void SetUp() override {
     ShowOwner(QRect(100, 100, 400, 300));
-    dir.Save("dlg/normal.png", uitest::CoordinateSheet(300, 160));
-    dir.Save("dlg/over.png", uitest::Solid(300, 160, QColor(0, 200, 0)));
-    dir.Save("dlg/down.png", uitest::Solid(300, 160, QColor(0, 0, 200)));
+    pagetest::SaveDialogSheets(dir);
     WriteSkin(kSkin);
     Place("hook", KDZ_RECORDING_HOOK);
     Place("hook-fails", KDZ_RECORDING_HOOK_FAILS);
