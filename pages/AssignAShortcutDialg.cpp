@@ -51,21 +51,11 @@ bool CAssignAShortcutDialg::OnInitDialog() {
     ui::MessageBox(this, Text(kNoHookText));
   }
 
-  const QImage normal = LoadSkinImage(u"NormalImage");
-  const QImage over = LoadSkinImage(u"OverImage");
-  const QImage down = LoadSkinImage(u"DownImage");
-  struct Toggle {
-    std::u16string_view key;
-    CBitmapBtn* button;
-  };
-  for (const Toggle& t : {Toggle{u"KeyUnUseRect", &unUse_}, Toggle{u"KeyCtrlRect", &ctrl_},
-                          Toggle{u"KeyShiftRect", &shift_}, Toggle{u"KeyAltRect", &alt_},
-                          Toggle{u"KeyWinRect", &win_}}) {
-    const QRect r = ReadSkinRect(t.key);
-    t.button->Create(QString(), QRect(r.x(), r.y(), qMax(0, r.width()), qMax(0, r.height())),
-                     this, 0);
-    t.button->SetStateImages(r.x(), r.y(), r.width(), r.height(), &normal, &over, &down, &normal);
-  }
+  CreateSheetButtons({{u"KeyUnUseRect", &unUse_},
+                      {u"KeyCtrlRect", &ctrl_},
+                      {u"KeyShiftRect", &shift_},
+                      {u"KeyAltRect", &alt_},
+                      {u"KeyWinRect", &win_}});
 
   const QRect e = ReadSkinRect(u"KeyEditRect");
   keyDisplay_.setParent(this);
