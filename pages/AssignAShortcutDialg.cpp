@@ -6,6 +6,7 @@
 #include "hook/Zimhook.h"
 #include "pages/DialogKeys.h"
 #include "pages/KeyName.h"
+#include "pages/SkinnedEdit.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/MessageBox.h"
 
@@ -57,9 +58,7 @@ bool CAssignAShortcutDialg::OnInitDialog() {
                       {u"KeyAltRect", &alt_},
                       {u"KeyWinRect", &win_}});
 
-  const QRect e = ReadSkinRect(u"KeyEditRect");
-  keyDisplay_.setParent(this);
-  keyDisplay_.setGeometry(e.x(), e.y(), qMax(0, e.width()), qMax(0, e.height()));
+  pages::PlaceSkinnedEdit(keyDisplay_, *this, ReadSkinRect(u"KeyEditRect"));
   keyDisplay_.setReadOnly(true);
   keyDisplay_.show();
 

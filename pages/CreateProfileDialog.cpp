@@ -1,7 +1,5 @@
 #include "pages/CreateProfileDialog.h"
 
-#include <QPalette>
-
 #include <string>
 
 #include "pages/SkinnedEdit.h"
@@ -49,13 +47,6 @@ bool CCreateProfileDialog::InitDialog(const QString& name, const QString& path) 
   for (const Edit& e : {Edit{u"KeyEditModeNameRect", &name_, kNameLimit, &name},
                         Edit{u"KeyEditModeExcutionPathRect", &path_, kPathLimit, &path}}) {
     pages::PlaceSkinnedEdit(*e.edit, *this, ReadSkinRect(e.key));
-    // Light text on the dark field the skin draws around the edit.
-    QPalette palette = e.edit->palette();
-    palette.setColor(QPalette::Base, QColor(0x0E, 0x10, 0x14));
-    palette.setColor(QPalette::Text, QColor(0xE8, 0xEA, 0xED));
-    palette.setColor(QPalette::Highlight, QColor(0x1F, 0x8B, 0xE5));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    e.edit->setPalette(palette);
     e.edit->SetLimit(e.limit);
     e.edit->SetTextSelected(*e.text);
     e.edit->show();

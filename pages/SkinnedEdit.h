@@ -13,8 +13,12 @@
 // edit.
 namespace pages {
 
-// Puts `edit` into `dialog` at `place` (a negative size counts as 0), without a frame: the skin
-// draws the field around it. The caller shows it.
+// The look of those edits: light text on the dark field the skin draws around them, the
+// selection in the skin's accent.
+void SetFieldPalette(QWidget& edit);
+
+// Puts `edit` into `dialog` at `place` (a negative size counts as 0), without a frame (the skin
+// draws the field around it) and in the field's palette. The caller shows it.
 void PlaceSkinnedEdit(QLineEdit& edit, QWidget& dialog, const QRect& place);
 
 // Runs the file dialog of `options` and puts the chosen path into `edit`, all of it selected.
