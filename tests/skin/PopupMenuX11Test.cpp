@@ -21,7 +21,7 @@
 #include "skin/MacroMenu.h"
 #include "tests/platform/ui/QtTestSupport.h"
 // After Qt's headers: Xlib's macros would meet Qt's names.
-#include "tests/app/ProgramUnderX.h"
+#include "tests/platform/ui/XClient.h"
 #include "tests/platform/ui/XvfbQtTest.h"
 
 #include <X11/keysym.h>
@@ -178,7 +178,7 @@ TEST_F(X11Test, FunctionMenu) {
   // Kept above the owner, and no taskbar entry: a utility window owned by another (taskbars
   // list neither).
   EXPECT_EQ(input.TransientFor(w->winId()), Window(owner.winId()));
-  apptest::XClient x(Server().Display());
+  uitest::XClient x(Server().Display());
   const auto types = x.WindowTypes(w->winId());
   ASSERT_FALSE(types.empty());
   EXPECT_EQ(types[0], "_NET_WM_WINDOW_TYPE_UTILITY");
