@@ -1,9 +1,7 @@
 #include "pages/AssignAProgramToExecutonDialg.h"
 
-#include <optional>
-
+#include "pages/SkinnedEdit.h"
 #include "platform/ui/FileDialog.h"
-#include "platform/ui/MessageBox.h"
 
 CAssignAProgramToExecutonDialg::CAssignAProgramToExecutonDialg(const CINIFile& skinFile,
                                                                const QString& imageFolder,
@@ -21,17 +19,9 @@ CAssignAProgramToExecutonDialg::~CAssignAProgramToExecutonDialg() = default;
 bool CAssignAProgramToExecutonDialg::OnInitDialog() {
   CProfileDlg::OnInitDialog();
 
-  const QImage normal = LoadSkinImage(u"NormalImage");
-  const QImage over = LoadSkinImage(u"OverImage");
-  const QImage down = LoadSkinImage(u"DownImage");
-  const QRect b = ReadSkinRect(u"KeyOpenProgramPathRect");
-  browse_.Create(QString(), QRect(b.x(), b.y(), qMax(0, b.width()), qMax(0, b.height())), this, 0);
-  browse_.SetStateImages(b.x(), b.y(), b.width(), b.height(), &normal, &over, &down, &normal);
+  CreateSheetButtons({{u"KeyOpenProgramPathRect", &browse_}});
 
-  const QRect e = ReadSkinRect(u"KeyEditRect");
-  edit_.setParent(this);
-  edit_.setGeometry(e.x(), e.y(), qMax(0, e.width()), qMax(0, e.height()));
-  edit_.setFrame(false);
+  pages::PlaceSkinnedEdit(edit_, *this, ReadSkinRect(u"KeyEditRect"));
   edit_.SetLimit(kPathLimit);
   edit_.SetTextSelected(path_);
   edit_.show();
@@ -55,13 +45,6 @@ void CAssignAProgramToExecutonDialg::Browse() {
   // added to a typed name. The file need not exist (it may be on a drive mounted later).
   options.filter = QStringLiteral("所有文件(*)|*|exe file(*.exe)|*.exe|");
   options.fileMustExist = false;
-  const std::optional<QString> chosen = ui::GetFileName(options);
-  if (!chosen) return;
-  if (chosen->size() > kPathLimit) {
-    // The record could not hold it: the path and the edit stay as they were.
-    ui::MessageBox(this, QString::fromUtf16(kPathTooLongText.data(),
-                                            static_cast<qsizetype>(kPathTooLongText.size())));
-    return;
-  }
-  edit_.SetTextSelected(*chosen);
+  // A path the record could not hold leaves the path and the edit as they were.
+  pages::BrowseIntoEdit(this, options, edit_, kPathLimit, kPathTooLongText);
 }

@@ -6,6 +6,7 @@
 #include "hook/Zimhook.h"
 #include "pages/DialogKeys.h"
 #include "pages/KeyName.h"
+#include "pages/SkinnedEdit.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/MessageBox.h"
 
@@ -51,25 +52,13 @@ bool CAssignAShortcutDialg::OnInitDialog() {
     ui::MessageBox(this, Text(kNoHookText));
   }
 
-  const QImage normal = LoadSkinImage(u"NormalImage");
-  const QImage over = LoadSkinImage(u"OverImage");
-  const QImage down = LoadSkinImage(u"DownImage");
-  struct Toggle {
-    std::u16string_view key;
-    CBitmapBtn* button;
-  };
-  for (const Toggle& t : {Toggle{u"KeyUnUseRect", &unUse_}, Toggle{u"KeyCtrlRect", &ctrl_},
-                          Toggle{u"KeyShiftRect", &shift_}, Toggle{u"KeyAltRect", &alt_},
-                          Toggle{u"KeyWinRect", &win_}}) {
-    const QRect r = ReadSkinRect(t.key);
-    t.button->Create(QString(), QRect(r.x(), r.y(), qMax(0, r.width()), qMax(0, r.height())),
-                     this, 0);
-    t.button->SetStateImages(r.x(), r.y(), r.width(), r.height(), &normal, &over, &down, &normal);
-  }
+  CreateSheetButtons({{u"KeyUnUseRect", &unUse_},
+                      {u"KeyCtrlRect", &ctrl_},
+                      {u"KeyShiftRect", &shift_},
+                      {u"KeyAltRect", &alt_},
+                      {u"KeyWinRect", &win_}});
 
-  const QRect e = ReadSkinRect(u"KeyEditRect");
-  keyDisplay_.setParent(this);
-  keyDisplay_.setGeometry(e.x(), e.y(), qMax(0, e.width()), qMax(0, e.height()));
+  pages::PlaceSkinnedEdit(keyDisplay_, *this, ReadSkinRect(u"KeyEditRect"));
   keyDisplay_.setReadOnly(true);
   keyDisplay_.show();
 

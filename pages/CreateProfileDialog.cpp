@@ -1,12 +1,9 @@
 #include "pages/CreateProfileDialog.h"
 
-#include <QPalette>
-
-#include <optional>
 #include <string>
 
+#include "pages/SkinnedEdit.h"
 #include "platform/ui/FileDialog.h"
-#include "platform/ui/MessageBox.h"
 
 namespace {
 
@@ -39,12 +36,7 @@ bool CCreateProfileDialog::OnInitDialog() { return InitDialog(QString(), QString
 bool CCreateProfileDialog::InitDialog(const QString& name, const QString& path) {
   CProfileDlg::OnInitDialog();
 
-  const QImage normal = LoadSkinImage(u"NormalImage");
-  const QImage over = LoadSkinImage(u"OverImage");
-  const QImage down = LoadSkinImage(u"DownImage");
-  const QRect b = ReadSkinRect(u"KeyOpenModeExcutionPathRect");
-  browse_.Create(QString(), QRect(b.x(), b.y(), qMax(0, b.width()), qMax(0, b.height())), this, 0);
-  browse_.SetStateImages(b.x(), b.y(), b.width(), b.height(), &normal, &over, &down, &normal);
+  CreateSheetButtons({{u"KeyOpenModeExcutionPathRect", &browse_}});
 
   struct Edit {
     std::u16string_view key;
@@ -54,17 +46,7 @@ bool CCreateProfileDialog::InitDialog(const QString& name, const QString& path) 
   };
   for (const Edit& e : {Edit{u"KeyEditModeNameRect", &name_, kNameLimit, &name},
                         Edit{u"KeyEditModeExcutionPathRect", &path_, kPathLimit, &path}}) {
-    const QRect r = ReadSkinRect(e.key);
-    e.edit->setParent(this);
-    e.edit->setGeometry(r.x(), r.y(), qMax(0, r.width()), qMax(0, r.height()));
-    e.edit->setFrame(false);
-    // Light text on the dark field the skin draws around the edit.
-    QPalette palette = e.edit->palette();
-    palette.setColor(QPalette::Base, QColor(0x0E, 0x10, 0x14));
-    palette.setColor(QPalette::Text, QColor(0xE8, 0xEA, 0xED));
-    palette.setColor(QPalette::Highlight, QColor(0x1F, 0x8B, 0xE5));
-    palette.setColor(QPalette::HighlightedText, Qt::white);
-    e.edit->setPalette(palette);
+    pages::PlaceSkinnedEdit(*e.edit, *this, ReadSkinRect(e.key));
     e.edit->SetLimit(e.limit);
     e.edit->SetTextSelected(*e.text);
     e.edit->show();
@@ -90,14 +72,7 @@ void CCreateProfileDialog::Browse() {
   // Programs on this system have no extension as a rule, so every file may be chosen as well.
   options.filter = QStringLiteral("exe file(*.exe)|*.exe|All files(*)|*|");
   options.fileMustExist = true;
-  const std::optional<QString> chosen = ui::GetFileName(options);
-  if (!chosen) return;
-  if (chosen->size() > kPathLimit) {
-    // The record could not hold it: the edit keeps what it has.
-    ui::MessageBox(this, ToQString(kPathTooLongText));
-    return;
-  }
-  path_.SetTextSelected(*chosen);
+  pages::BrowseIntoEdit(this, options, path_, kPathLimit, kPathTooLongText);
 }
 
 void CCreateProfileDialog::OnOK() {

@@ -1,7 +1,5 @@
 #include "pages/MacroDialog.h"
 
-#include <dlfcn.h>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
@@ -31,19 +29,6 @@ constexpr ui::COLORREF kListSelection = 0x00F9C80E;
 // The size the popup menu's three levels need beside the cursor.
 constexpr int kMenuWidth = 231;
 constexpr int kMenuHeight = 264;
-
-// Whether the loaded hook library has all three operations. A library without one of them
-// cannot record (its keys would never be switched on, or never off).
-bool HasEveryHookExport(const HookDll& hook) {
-  if (!hook.Loaded()) return false;
-  void* module = dlopen(hook.Path().c_str(), RTLD_NOW | RTLD_NOLOAD);
-  if (module == nullptr) return false;
-  const bool all = dlsym(module, "installhook") != nullptr &&
-                   dlsym(module, "removehook") != nullptr &&
-                   dlsym(module, "SetHookStatus") != nullptr;
-  dlclose(module);
-  return all;
-}
 
 QString Text(MenuTextId id) { return QString::fromStdU16String(MenuText(id)); }
 
@@ -140,7 +125,9 @@ bool CMacroDialog::LoadSkin() {
 
 bool CMacroDialog::OnInitDialog() {
   CPageDialog::OnInitDialog();
-  hookInstalled_ = hook_.installhook(this) == 1 && HasEveryHookExport(hook_);
+  // installhook is called whatever the library lacks; a library without one of the three
+  // operations cannot record (its keys would never be switched on, or never off).
+  hookInstalled_ = hook_.installhook(this) == 1 && hook_.HasEveryExport();
   manager_.Init();
   RecordingChanged();
   qApp->installEventFilter(this);

@@ -27,23 +27,23 @@ bool CProfileDlg::LoadSkin() {
 bool CProfileDlg::OnInitDialog() {
   CPageDialog::OnInitDialog();
 
+  CreateSheetButtons({{u"KeyOKRect", &ok_}, {u"KeyCancleRect", &cancel_}});
+  ui::CenterWindow(this);
+  return true;
+}
+
+void CProfileDlg::CreateSheetButtons(std::initializer_list<SheetButton> buttons) {
   const QImage normal = LoadSkinImage(u"NormalImage");
   const QImage over = LoadSkinImage(u"OverImage");
   const QImage down = LoadSkinImage(u"DownImage");
   const QImage& disabled = normal;
-  struct Key {
-    std::u16string_view name;
-    CBitmapBtn* button;
-  };
-  for (const Key& key : {Key{u"KeyOKRect", &ok_}, Key{u"KeyCancleRect", &cancel_}}) {
-    const QRect r = ReadSkinRect(key.name);
-    key.button->Create(QString(), QRect(r.x(), r.y(), qMax(0, r.width()), qMax(0, r.height())),
-                       this, 0);
-    key.button->SetStateImages(r.x(), r.y(), r.width(), r.height(), &normal, &over, &down,
-                               &disabled);
+  for (const SheetButton& b : buttons) {
+    const QRect r = ReadSkinRect(b.key);
+    b.button->Create(QString(), QRect(r.x(), r.y(), qMax(0, r.width()), qMax(0, r.height())),
+                     this, 0);
+    b.button->SetStateImages(r.x(), r.y(), r.width(), r.height(), &normal, &over, &down,
+                             &disabled);
   }
-  ui::CenterWindow(this);
-  return true;
 }
 
 bool CProfileDlg::OnCommand(ui::WPARAM wParam, ui::LPARAM lParam) {

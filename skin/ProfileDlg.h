@@ -1,5 +1,8 @@
 #pragma once
 
+#include <initializer_list>
+#include <string_view>
+
 #include "skin/BitmapBtn.h"
 #include "skin/PageDialog.h"
 
@@ -25,6 +28,14 @@ class CProfileDlg : public CPageDialog {
   // OK and Cancel end the dialog through OnOK and OnCancel; other commands are not handled.
   bool OnCommand(ui::WPARAM wParam, ui::LPARAM lParam) override;
   void OnLButtonDown(ui::WPARAM flags, const QPoint& point) override;
+
+  // Creates each button at the skin's rectangle of its key, its faces cut from the dialog's
+  // "NormalImage", "OverImage" and "DownImage" sheets (the normal face also when disabled).
+  struct SheetButton {
+    std::u16string_view key;
+    CBitmapBtn* button;
+  };
+  void CreateSheetButtons(std::initializer_list<SheetButton> buttons);
 
  private:
   CBitmapBtn ok_;

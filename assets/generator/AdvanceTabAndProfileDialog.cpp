@@ -142,20 +142,10 @@ void WritePage(SkinWriter& skin, const char* section, const QRect& place,
   sheet.Write(skin, QString::fromLatin1(section));
 }
 
-// The profile dialog, in its own coordinates.
-constexpr QSize kProfileSize(420, 222);
+// The profile dialog's own controls, in its coordinates.
 const QRect kNameEdit(124, 64, 272, 22);
 const QRect kPathEdit(124, 106, 196, 22);
 const QRect kBrowse(332, 101, 64, 32);
-const QRect kProfileOk(110, 172, 92, 32);
-const QRect kProfileCancel(218, 172, 92, 32);
-
-// The dark field an edit lies in, one rim wider than the edit.
-void DrawField(QPainter& painter, const QRect& edit) {
-  const QRect field = edit.adjusted(-4, -4, 4, 4);
-  painter.fillRect(field, theme::kEdge);
-  painter.fillRect(field.adjusted(1, 1, -1, -1), theme::kGroove);
-}
 
 }  // namespace
 
@@ -175,39 +165,19 @@ void WriteAdvanceSettingPage(SkinWriter& skin) {
 }
 
 void WriteCreateProfileDialog(SkinWriter& skin) {
-  const QRect bounds(QPoint(0, 0), kProfileSize);
-  const QPolygon outline = theme::ChamferedOutline(bounds, 22, 6);
-  const std::vector<QPolygon> cutouts = theme::Cutouts(QPoint(340, 14), 3, 10, 14, 16);
-  QImage sheets[3];
-  for (int i = 0; i < 3; ++i) {
-    sheets[i] = QImage(kProfileSize, QImage::Format_ARGB32_Premultiplied);
-    sheets[i].fill(theme::kBodyBottom);
-    QPainter painter(&sheets[i]);
-    theme::DrawBody(painter, outline, bounds);
-    theme::DrawTitleStrip(painter, QRect(6, 6, kProfileSize.width() - 12, 38),
-                          QStringLiteral("配置文件"), cutouts);
-    page_theme::DrawLabel(painter, QRect(20, kNameEdit.top() - 3, 96, 28),
-                          QStringLiteral("配置名称"));
-    DrawField(painter, kNameEdit);
-    page_theme::DrawLabel(painter, QRect(20, kPathEdit.top() - 3, 96, 28),
-                          QStringLiteral("程序路径"));
-    DrawField(painter, kPathEdit);
-    theme::DrawButton(painter, kBrowse, QStringLiteral("浏览"), kLooks[i]);
-    DrawNote(painter, QRect(24, 140, 372, 20),
-             QStringLiteral("该程序在前台时，鼠标自动切换到此模式"));
-    theme::DrawButton(painter, kProfileOk, QStringLiteral("确定"), kLooks[i]);
-    theme::DrawButton(painter, kProfileCancel, QStringLiteral("取消"), kLooks[i]);
-  }
-  skin.Section(QStringLiteral("CreateProfileDialog"));
-  skin.Rect(QStringLiteral("WindowsRect"), bounds);
-  skin.Image(QStringLiteral("NormalImage"), QStringLiteral("CreateProfile_Normal.png"), sheets[0]);
-  skin.Image(QStringLiteral("OverImage"), QStringLiteral("CreateProfile_Over.png"), sheets[1]);
-  skin.Image(QStringLiteral("DownImage"), QStringLiteral("CreateProfile_Down.png"), sheets[2]);
-  skin.Image(QStringLiteral("BackGroundMaskImage"), QStringLiteral("CreateProfile_Mask.bmp"),
-             theme::Mask(kProfileSize, outline, cutouts));
-  skin.Number(QStringLiteral("Visable"), 1);
-  skin.Rect(QStringLiteral("KeyOKRect"), kProfileOk);
-  skin.Rect(QStringLiteral("KeyCancleRect"), kProfileCancel);
+  page_theme::WriteDialog(
+      skin, QStringLiteral("CreateProfileDialog"), QStringLiteral("CreateProfile"),
+      QStringLiteral("配置文件"), [](QPainter& painter, Look look) {
+        page_theme::DrawLabel(painter, QRect(20, kNameEdit.top() - 3, 96, 28),
+                              QStringLiteral("配置名称"));
+        page_theme::DrawField(painter, kNameEdit);
+        page_theme::DrawLabel(painter, QRect(20, kPathEdit.top() - 3, 96, 28),
+                              QStringLiteral("程序路径"));
+        page_theme::DrawField(painter, kPathEdit);
+        theme::DrawButton(painter, kBrowse, QStringLiteral("浏览"), look);
+        DrawNote(painter, QRect(24, 140, 372, 20),
+                 QStringLiteral("该程序在前台时，鼠标自动切换到此模式"));
+      });
   skin.Rect(QStringLiteral("KeyOpenModeExcutionPathRect"), kBrowse);
   skin.Rect(QStringLiteral("KeyEditModeNameRect"), kNameEdit);
   skin.Rect(QStringLiteral("KeyEditModeExcutionPathRect"), kPathEdit);

@@ -2,7 +2,6 @@
 
 #include <QPainter>
 
-#include <functional>
 #include <vector>
 
 #include "PageSheet.h"
@@ -10,49 +9,9 @@
 
 namespace {
 
+using page_theme::DrawField;
+using page_theme::WriteDialog;
 using theme::Look;
-
-// Both dialogs, in their own coordinates.
-constexpr QSize kSize(420, 222);
-const QRect kOk(110, 172, 92, 32);
-const QRect kCancel(218, 172, 92, 32);
-
-// The dark field an edit lies in, one rim wider than the edit.
-void DrawField(QPainter& painter, const QRect& edit) {
-  const QRect field = edit.adjusted(-4, -4, 4, 4);
-  painter.fillRect(field, theme::kEdge);
-  painter.fillRect(field.adjusted(1, 1, -1, -1), theme::kGroove);
-}
-
-// Writes a small dialog's section: its three sheets drawn by `draw` over the body, title and OK
-// and Cancel, the mask, and the keys every such dialog has.
-void WriteDialog(SkinWriter& skin, const QString& section, const QString& stem,
-                 const QString& title, const std::function<void(QPainter&, Look)>& draw) {
-  const QRect bounds(QPoint(0, 0), kSize);
-  const QPolygon outline = theme::ChamferedOutline(bounds, 22, 6);
-  const std::vector<QPolygon> cutouts = theme::Cutouts(QPoint(340, 14), 3, 10, 14, 16);
-  const Look looks[3] = {Look::Normal, Look::Over, Look::Down};
-  QImage sheets[3];
-  for (int i = 0; i < 3; ++i) {
-    sheets[i] = theme::Canvas(kSize);
-    QPainter painter(&sheets[i]);
-    theme::DrawBody(painter, outline, bounds);
-    theme::DrawTitleStrip(painter, QRect(6, 6, kSize.width() - 12, 38), title, cutouts);
-    draw(painter, looks[i]);
-    theme::DrawButton(painter, kOk, QStringLiteral("确定"), looks[i]);
-    theme::DrawButton(painter, kCancel, QStringLiteral("取消"), looks[i]);
-  }
-  skin.Section(section);
-  skin.Rect(QStringLiteral("WindowsRect"), bounds);
-  skin.Image(QStringLiteral("NormalImage"), stem + QStringLiteral("_Normal.png"), sheets[0]);
-  skin.Image(QStringLiteral("OverImage"), stem + QStringLiteral("_Over.png"), sheets[1]);
-  skin.Image(QStringLiteral("DownImage"), stem + QStringLiteral("_Down.png"), sheets[2]);
-  skin.Image(QStringLiteral("BackGroundMaskImage"), stem + QStringLiteral("_Mask.bmp"),
-             theme::Mask(kSize, outline, cutouts));
-  skin.Number(QStringLiteral("Visable"), 1);
-  skin.Rect(QStringLiteral("KeyOKRect"), kOk);
-  skin.Rect(QStringLiteral("KeyCancleRect"), kCancel);
-}
 
 // The shortcut dialog's toggles, in the order the dialog creates them.
 struct Toggle {

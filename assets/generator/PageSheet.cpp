@@ -57,6 +57,40 @@ void DrawGroupTitle(QPainter& painter, const QRect& rect, const QString& text) {
   painter.restore();
 }
 
+void DrawField(QPainter& painter, const QRect& edit) {
+  const QRect field = edit.adjusted(-4, -4, 4, 4);
+  painter.fillRect(field, theme::kEdge);
+  painter.fillRect(field.adjusted(1, 1, -1, -1), theme::kGroove);
+}
+
+void WriteDialog(SkinWriter& skin, const QString& section, const QString& stem,
+                 const QString& title, const std::function<void(QPainter&, theme::Look)>& draw) {
+  const QRect bounds(QPoint(0, 0), kDialogSize);
+  const QPolygon outline = theme::ChamferedOutline(bounds, 22, 6);
+  const std::vector<QPolygon> cutouts = theme::Cutouts(QPoint(340, 14), 3, 10, 14, 16);
+  const theme::Look looks[3] = {theme::Look::Normal, theme::Look::Over, theme::Look::Down};
+  QImage sheets[3];
+  for (int i = 0; i < 3; ++i) {
+    sheets[i] = theme::Canvas(kDialogSize);
+    QPainter painter(&sheets[i]);
+    theme::DrawBody(painter, outline, bounds);
+    theme::DrawTitleStrip(painter, QRect(6, 6, kDialogSize.width() - 12, 38), title, cutouts);
+    draw(painter, looks[i]);
+    theme::DrawButton(painter, kDialogOk, QStringLiteral("确定"), looks[i]);
+    theme::DrawButton(painter, kDialogCancel, QStringLiteral("取消"), looks[i]);
+  }
+  skin.Section(section);
+  skin.Rect(QStringLiteral("WindowsRect"), bounds);
+  skin.Image(QStringLiteral("NormalImage"), stem + QStringLiteral("_Normal.png"), sheets[0]);
+  skin.Image(QStringLiteral("OverImage"), stem + QStringLiteral("_Over.png"), sheets[1]);
+  skin.Image(QStringLiteral("DownImage"), stem + QStringLiteral("_Down.png"), sheets[2]);
+  skin.Image(QStringLiteral("BackGroundMaskImage"), stem + QStringLiteral("_Mask.bmp"),
+             theme::Mask(kDialogSize, outline, cutouts));
+  skin.Number(QStringLiteral("Visable"), 1);
+  skin.Rect(QStringLiteral("KeyOKRect"), kDialogOk);
+  skin.Rect(QStringLiteral("KeyCancleRect"), kDialogCancel);
+}
+
 void DrawStepSlider(QPainter& painter, const QRect& rect, int cells, theme::Look look) {
   painter.save();
   painter.setRenderHint(QPainter::Antialiasing, false);

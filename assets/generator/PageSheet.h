@@ -5,6 +5,8 @@
 #include <QRect>
 #include <QString>
 
+#include <functional>
+
 #include "SkinWriter.h"
 #include "Theme.h"
 
@@ -48,5 +50,20 @@ void DrawStepSlider(QPainter& painter, const QRect& rect, int cells, theme::Look
 
 // The faint title line of a group of rows.
 void DrawGroupTitle(QPainter& painter, const QRect& rect, const QString& text);
+
+// The dark field an edit lies in, one rim wider than the edit.
+void DrawField(QPainter& painter, const QRect& edit);
+
+// The size and the OK and Cancel buttons of the small dialogs that the pages open (the
+// shortcut, program and profile dialogs), in the dialogs' own coordinates.
+inline constexpr QSize kDialogSize(420, 222);
+inline const QRect kDialogOk(110, 172, 92, 32);
+inline const QRect kDialogCancel(218, 172, 92, 32);
+
+// Writes such a dialog's section: its three sheets (`stem`_Normal.png ...) drawn by `draw` over
+// the body and `title`, with OK and Cancel on top, the mask, and the keys every such dialog has;
+// the caller adds the keys of its own controls.
+void WriteDialog(SkinWriter& skin, const QString& section, const QString& stem,
+                 const QString& title, const std::function<void(QPainter&, theme::Look)>& draw);
 
 }  // namespace page_theme

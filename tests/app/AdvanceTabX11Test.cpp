@@ -47,47 +47,34 @@ settings::tagMODEINFO RecordOf(const Bytes& bytes) {
   return record;
 }
 
-class AdvanceTabX11Test : public ::testing::Test {
+class AdvanceTabX11Test : public ::testing::Test, protected apptest::ProgramOnScreen {
  protected:
   void SetUp() override {
     if (server_.Missing()) GTEST_SKIP() << server_.Problem();
-    ASSERT_TRUE(server_.Problem().empty()) << server_.Problem();
-    ASSERT_TRUE(session_.Ok());
-    ASSERT_EQ(skin_.SetFile(QStringLiteral(KDZ_PROGRAM_DIR "/Setup.ini").toStdU16String()), 1);
-    ASSERT_TRUE(x_.Connected());
-    program_ = session_.Start(KDZ_PROGRAM);
-    Window window = 0;
-    ASSERT_TRUE(WaitFor([&] { return (window = x_.WindowOf(program_.Pid())) != 0; }, 20000))
-        << "no main window; log:\n" << session_.Log();
-    placed_ = x_.Geometry(window);
+    ASSERT_EQ(StartProgram(KDZ_PROGRAM, QStringLiteral(KDZ_PROGRAM_DIR)), "");
     QDir().mkpath(QStringLiteral(KDZ_SCREEN_DIR));
   }
 
-  QRect Rect(const char16_t* section, const char16_t* key) {
-    int32_t v[4] = {};
-    skin_.GetInts(section, key, v, 4);
-    return QRect(v[0], v[1], v[2], v[3]);
-  }
   // A click on the control of `key`, in the main window or in a page.
   void Click(const char16_t* section, const char16_t* key) {
-    x_.Click(placed_.topLeft() + Rect(section, key).center());
+    x_.Click(placed_.topLeft() + SkinRect(section, key).center());
   }
 
   // The dialog of `section` once it is on the screen (its size is the skin's) and has painted
   // its OK button.
   QRect DialogOf(const char16_t* section, const char* normalSheet) {
-    const QSize size = Rect(section, u"WindowsRect").size();
+    const QSize size = SkinRect(section, u"WindowsRect").size();
     Window dialog = 0;
     WaitFor([&] { return (dialog = x_.WindowOf(program_.Pid(), size)) != 0; }, 5000);
     if (!dialog) return QRect();
     const QRect placed = x_.Geometry(dialog);
     const QImage sheet(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/") + QString::fromLatin1(normalSheet));
-    const QPoint ok = Rect(section, u"KeyOKRect").center();
+    const QPoint ok = SkinRect(section, u"KeyOKRect").center();
     WaitFor([&] { return x_.Capture(placed).pixel(ok) == sheet.pixel(ok); }, 5000);
     return placed;
   }
   void ClickIn(const QRect& dialog, const char16_t* section, const char16_t* key) {
-    x_.Click(dialog.topLeft() + Rect(section, key).center());
+    x_.Click(dialog.topLeft() + SkinRect(section, key).center());
   }
 
   // What the screen shows of `area` once two captures 100 ms apart agree; saved as `name`.
@@ -124,20 +111,13 @@ class AdvanceTabX11Test : public ::testing::Test {
         },
         15000);
   }
-
-  apptest::Xvfb server_{1280, 800};
-  apptest::ProgramSession session_{server_.Display()};
-  apptest::XClient x_{server_.Display()};
-  CINIFile skin_;
-  apptest::Child program_;
-  QRect placed_;
 };
 
 TEST_F(AdvanceTabX11Test, CyanAndTheFastestPointerReachTheMouseAndTheXServer) {
   Click(u"MainWindow", u"KeyLightSettingRect");
   Click(u"LightSettingPage", u"KeyCyanRect");
   Click(u"MainWindow", u"KeyAdvanceSettingRect");
-  const QRect speed = Rect(u"SystemSettingPage", u"Sliderbar_MouseMoveSpeed");
+  const QRect speed = SkinRect(u"SystemSettingPage", u"Sliderbar_MouseMoveSpeed");
   x_.Click(placed_.topLeft() + QPoint(speed.right() - 1, speed.center().y()));
   // The slider shows its last cell lit once the release is handled.
   const QImage down(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/SystemSettingPage_Down.png"));

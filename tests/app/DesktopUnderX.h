@@ -13,6 +13,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -245,6 +246,23 @@ class DesktopSession {
  private:
   std::string folder_;
   std::map<std::string, std::string> env_;
+};
+
+// A desktop session on an Xvfb of its own. A test fixture derives from it besides
+// ::testing::Test and opens the session in its SetUp.
+class DesktopOnScreen {
+ protected:
+  DesktopOnScreen(int width, int height) : server_(width, height) {}
+
+  // Opens the session on the server; empty when it is ready, else what went wrong.
+  std::string OpenSession() {
+    if (!server_.Problem().empty()) return server_.Problem();
+    session_ = std::make_unique<DesktopSession>(server_.Display());
+    return session_->Ok() ? std::string() : "no session folder";
+  }
+
+  Xvfb server_;
+  std::unique_ptr<DesktopSession> session_;
 };
 
 }  // namespace apptest

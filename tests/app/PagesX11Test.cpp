@@ -42,27 +42,14 @@ double Agreement(const QImage& a, const QImage& b, const QRect& area) {
   return static_cast<double>(same) / (static_cast<double>(area.width()) * area.height());
 }
 
-class PagesX11Test : public ::testing::Test {
+class PagesX11Test : public ::testing::Test, protected apptest::ProgramOnScreen {
  protected:
   void SetUp() override {
     if (server_.Missing()) GTEST_SKIP() << server_.Problem();
-    ASSERT_TRUE(server_.Problem().empty()) << server_.Problem();
-    ASSERT_TRUE(session_.Ok());
-    ASSERT_EQ(skin_.SetFile(QStringLiteral(KDZ_PROGRAM_DIR "/Setup.ini").toStdU16String()), 1);
-    ASSERT_TRUE(x_.Connected());
-    program_ = session_.Start(KDZ_PROGRAM);
-    ASSERT_TRUE(WaitFor([&] { return (window_ = x_.WindowOf(program_.Pid())) != 0; }, 20000))
-        << "no main window; log:\n" << session_.Log();
-    placed_ = x_.Geometry(window_);
+    ASSERT_EQ(StartProgram(KDZ_PROGRAM, QStringLiteral(KDZ_PROGRAM_DIR)), "");
     QDir().mkpath(QStringLiteral(KDZ_SCREEN_DIR));
   }
 
-  // The rectangle of `key` in `section`, in the main window's client area.
-  QRect SkinRect(const char16_t* section, const char16_t* key) {
-    int32_t v[4] = {};
-    skin_.GetInts(section, key, v, 4);
-    return QRect(v[0], v[1], v[2], v[3]);
-  }
   void ClickAt(const QPoint& inWindow) { x_.Click(placed_.topLeft() + inWindow); }
   void ClickOn(const char16_t* section, const char16_t* key) {
     ClickAt(SkinRect(section, key).center());
@@ -82,14 +69,6 @@ class PagesX11Test : public ::testing::Test {
   bool Save(const QImage& shot, const char* name) {
     return shot.save(QStringLiteral(KDZ_SCREEN_DIR "/") + QString::fromLatin1(name));
   }
-
-  apptest::Xvfb server_{1280, 800};
-  apptest::ProgramSession session_{server_.Display()};
-  apptest::XClient x_{server_.Display()};
-  CINIFile skin_;
-  Child program_;
-  Window window_ = 0;
-  QRect placed_;
 };
 
 TEST_F(PagesX11Test, EachTabShowsItsOwnPages) {

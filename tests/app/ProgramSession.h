@@ -12,6 +12,10 @@
 #include <string>
 #include <vector>
 
+#include <QString>
+
+#include "resources/INIFile.h"
+// After Qt's headers: Xlib's macros would meet Qt's names.
 #include "tests/app/ProgramUnderX.h"
 
 namespace apptest {
@@ -55,6 +59,42 @@ class ProgramSession {
  private:
   std::string folder_;
   std::map<std::string, std::string> env_;
+};
+
+// The built program in a session on an Xvfb of its own (1280x800), its main window found, and
+// the skin that places the window's controls. A test fixture derives from it besides
+// ::testing::Test and starts the program in its SetUp.
+class ProgramOnScreen {
+ protected:
+  // Starts `exe`, reads the skin of the program folder `programDir` and waits for the main
+  // window; empty when the window is up, else what went wrong.
+  std::string StartProgram(const std::string& exe, const QString& programDir) {
+    if (!server_.Problem().empty()) return server_.Problem();
+    if (!session_.Ok()) return "no session folder";
+    if (skin_.SetFile((programDir + QStringLiteral("/Setup.ini")).toStdU16String()) != 1)
+      return "no Setup.ini in " + programDir.toStdString();
+    if (!x_.Connected()) return "no connection to " + server_.Display();
+    program_ = session_.Start(exe);
+    if (!WaitFor([&] { return (window_ = x_.WindowOf(program_.Pid())) != 0; }, 20000))
+      return "no main window; log:\n" + session_.Log();
+    placed_ = x_.Geometry(window_);
+    return std::string();
+  }
+
+  // The rectangle of `key` in `section` of the skin (in its window's client area).
+  QRect SkinRect(const char16_t* section, const char16_t* key) {
+    int32_t v[4] = {};
+    skin_.GetInts(section, key, v, 4);
+    return QRect(v[0], v[1], v[2], v[3]);
+  }
+
+  Xvfb server_{1280, 800};
+  ProgramSession session_{server_.Display()};
+  XClient x_{server_.Display()};
+  CINIFile skin_;
+  Child program_;
+  Window window_ = 0;
+  QRect placed_;  // the main window on the screen
 };
 
 }  // namespace apptest

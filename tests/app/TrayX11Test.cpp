@@ -16,19 +16,17 @@ namespace {
 
 using apptest::Child;
 using apptest::Desk;
-using apptest::DesktopSession;
 using apptest::ReadText;
 using apptest::WaitFor;
 
 const QRgb kStrip = qRgb(0xDB, 0xD8, 0xD1);
 
-class DesktopTest : public ::testing::Test {
+class DesktopTest : public ::testing::Test, protected apptest::DesktopOnScreen {
  protected:
+  DesktopTest() : DesktopOnScreen(1024, 768) {}
   void SetUp() override {
     if (server_.Missing()) GTEST_SKIP() << server_.Problem();
-    ASSERT_TRUE(server_.Problem().empty()) << server_.Problem();
-    session_ = std::make_unique<DesktopSession>(server_.Display());
-    ASSERT_TRUE(session_->Ok());
+    ASSERT_EQ(OpenSession(), "");
     folder_ = session_->Folder();
   }
 
@@ -40,8 +38,6 @@ class DesktopTest : public ::testing::Test {
   bool Control(const std::string& line) { return session_->Control(line); }
   int StateMode() { return session_->StateMode(); }
 
-  apptest::Xvfb server_{1024, 768};
-  std::unique_ptr<DesktopSession> session_;
   std::string folder_;
 };
 

@@ -24,7 +24,6 @@ namespace {
 
 using apptest::Child;
 using apptest::Desk;
-using apptest::DesktopSession;
 using apptest::ReadText;
 using apptest::WaitFor;
 
@@ -39,13 +38,12 @@ constexpr int kMacroRow = 3;
 constexpr int kShortcutRow = 4;
 constexpr int kProgramRow = 6;
 
-class WalkThroughX11Test : public ::testing::Test {
+class WalkThroughX11Test : public ::testing::Test, protected apptest::DesktopOnScreen {
  protected:
+  WalkThroughX11Test() : DesktopOnScreen(1280, 800) {}
   void SetUp() override {
     if (server_.Missing()) GTEST_SKIP() << server_.Problem();
-    ASSERT_TRUE(server_.Problem().empty()) << server_.Problem();
-    session_ = std::make_unique<DesktopSession>(server_.Display());
-    ASSERT_TRUE(session_->Ok());
+    ASSERT_EQ(OpenSession(), "");
     wm_ = session_->Tool("/usr/bin/openbox", {"--sm-disable"});
     if (!wm_) GTEST_SKIP() << "openbox is not installed";
     desk_ = std::make_unique<Desk>(server_.Display());
@@ -149,8 +147,6 @@ class WalkThroughX11Test : public ::testing::Test {
     return {text.begin(), text.end()};
   }
 
-  apptest::Xvfb server_{1280, 800};
-  std::unique_ptr<DesktopSession> session_;
   std::optional<Child> wm_;
   std::unique_ptr<Desk> desk_;
   std::unique_ptr<apptest::XClient> x_;

@@ -14,6 +14,7 @@
 
 #include "pages/AssignAProgramToExecutonDialg.h"
 #include "pages/AssignAShortcutDialg.h"
+#include "pages/SkinnedEdit.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "tests/pages/TestSkinFixture.h"
@@ -23,20 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 using pagetest::Bytes;
 using pagetest::ClickButton;
+using pagetest::DialogSection;
 using settings::tagKEYDEFINEINFO;
-
-// A small dialog's section: the keys of every such dialog, then `own`.
-std::string DialogSection(const char* name, const char* own) {
-  return std::string("[") + name + "]\n" +
-         "WindowsRect=0,0,300,160\n"
-         "NormalImage=dlg\\normal.png\n"
-         "OverImage=dlg\\over.png\n"
-         "DownImage=dlg\\down.png\n"
-         "Visable=1\n"
-         "KeyOKRect=40,120,80,24\n"
-         "KeyCancleRect=180,120,80,24\n" +
-         own;
-}
 
 const std::string kSkin = DialogSection("AssignAShortcutDialg",
                                         "KeyUnUseRect=10,20,40,20\n"
@@ -65,9 +54,7 @@ class AssignDialogsTest : public skintest::SkinFixture {
 
   void SetUp() override {
     ShowOwner(QRect(100, 100, 400, 300));
-    dir.Save("dlg/normal.png", uitest::CoordinateSheet(300, 160));
-    dir.Save("dlg/over.png", uitest::Solid(300, 160, QColor(0, 200, 0)));
-    dir.Save("dlg/down.png", uitest::Solid(300, 160, QColor(0, 0, 200)));
+    pagetest::SaveDialogSheets(dir);
     WriteSkin(kSkin);
     Place("hook", KDZ_RECORDING_HOOK);
     Place("hook-fails", KDZ_RECORDING_HOOK_FAILS);
@@ -370,6 +357,34 @@ TEST_F(AssignDialogsTest, ProgramEditTakesNo260thUnit) {
     ClickButton(d.OkButton());
   });
   EXPECT_EQ(handedBack, start + "x");
+}
+
+// Both dialogs' edits look as the profile dialog's do: no frame, and light text on the dark
+// field that the skin draws around them, painted in that colour.
+TEST_F(AssignDialogsTest, EditsShowTheDarkFieldOfTheSkin) {
+  QLineEdit field;
+  pages::SetFieldPalette(field);
+  const QColor dark = field.palette().color(QPalette::Base);
+  ASSERT_LT(dark.lightness(), 40);
+  ASSERT_GT(field.palette().color(QPalette::Text).lightness(), 200);
+  const auto expectFieldLook = [&](QLineEdit& edit) {
+    EXPECT_FALSE(edit.hasFrame());
+    for (QPalette::ColorRole role :
+         {QPalette::Base, QPalette::Text, QPalette::Highlight, QPalette::HighlightedText})
+      EXPECT_EQ(edit.palette().color(role), field.palette().color(role)) << role;
+    // Past the text, at the right end.
+    EXPECT_EQ(uitest::Render(edit).pixel(edit.width() - 3, edit.height() / 2), dark.rgb());
+  };
+  tagKEYDEFINEINFO key = Record(0x00, 0xFF);
+  RunShortcut(key, "hook", [&](CAssignAShortcutDialg& d) {
+    expectFieldLook(d.KeyDisplay());
+    ClickButton(d.OkButton());
+  });
+  QString handedBack;
+  RunProgram(QStringLiteral("/usr/bin/x"), &handedBack, [&](CAssignAProgramToExecutonDialg& d) {
+    expectFieldLook(d.PathEdit());
+    ClickButton(d.OkButton());
+  });
 }
 
 TEST_F(AssignDialogsTest, ProgramEnterIsOkEscapeAndCloseAreCancel) {

@@ -22,16 +22,15 @@
 #include "skin/BmpMenu.h"
 #include "tests/pages/FakeMacroList.h"
 // After Qt's headers: Xlib's macros would meet Qt's names.
-#include "tests/app/ProgramUnderX.h"
 #include "tests/hook/XKeyboard.h"
+#include "tests/platform/ui/XvfbQtTest.h"
 // Xlib's event names would hide Qt's.
 #undef KeyPress
 #undef KeyRelease
 
 namespace {
 
-testutil::XvfbServer* g_server = nullptr;
-bool g_windowManager = false;
+using uitest::XvfbQtTest;
 
 constexpr unsigned kKeyReturn = 36;
 constexpr unsigned kKeyEscape = 9;
@@ -59,20 +58,11 @@ class KeyCounter : public QObject {
   QWidget* dialog_;
 };
 
-void Capture(const QString& name, const QRect& area) {
-  QDir().mkpath(QStringLiteral(KDZ_SCREEN_DIR));
-  QTest::qWait(150);  // let the windows' pixels reach the screen
-  const QImage shot = QGuiApplication::primaryScreen()
-                          ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-                          .toImage();
-  EXPECT_TRUE(shot.save(QStringLiteral(KDZ_SCREEN_DIR "/") + name + QStringLiteral(".png")));
-}
-
-class MacroManagerX11 : public ::testing::Test {
+class MacroManagerX11 : public XvfbQtTest {
  protected:
   void SetUp() override {
-    if (g_server->Missing()) GTEST_SKIP() << g_server->Problem();
-    ASSERT_TRUE(g_server->Problem().empty()) << g_server->Problem();
+    XvfbQtTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     ASSERT_NE(keys.display(), nullptr);
     const QString folder = QStringLiteral(KDZ_PROGRAM_DIR);
     ASSERT_EQ(LoadMenuTexts((folder + QStringLiteral("/Language.xml")).toStdU16String()), 1);
@@ -94,7 +84,7 @@ class MacroManagerX11 : public ::testing::Test {
     dialog->Create();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
     bool active = false;
-    for (int i = 0; i < 10 && !active && g_windowManager; ++i) {
+    for (int i = 0; i < 10 && !active && WindowManaged(); ++i) {
       dialog->activateWindow();
       active = QTest::qWaitFor([&] { return dialog->isActiveWindow(); }, 500);
     }
@@ -122,7 +112,7 @@ class MacroManagerX11 : public ::testing::Test {
   }
   QRect Area() const { return dialog->frameGeometry().adjusted(-10, -10, 10, 10); }
 
-  hooktest::XKeyboard keys{g_server->Display()};
+  hooktest::XKeyboard keys{Server().Display()};
   CINIFile skin;
   settings::MacroStore store;
   std::unique_ptr<settings::tagMACROSTORE> before;
@@ -133,7 +123,7 @@ class MacroManagerX11 : public ::testing::Test {
 TEST_F(MacroManagerX11, RecordsKeysInOrderAndEnterAndEscPressNothing) {
   ASSERT_TRUE(dialog->HookReady()) << "the hook library of the program folder";
   KeyCounter counter(dialog.get());
-  Capture(QStringLiteral("MacroManager_Idle"), Area());
+  uitest::SaveScreen(QStringLiteral("MacroManager_Idle"), Area());
 
   // Idle: Enter and Esc press no button.
   Key(kKeyReturn, true);
@@ -195,13 +185,13 @@ TEST_F(MacroManagerX11, RecordsKeysInOrderAndEnterAndEscPressNothing) {
   EXPECT_FALSE(delayFirstOrDoubled);
 
   // Enter and Esc reached the manager and were swallowed: it still records, nothing closed.
-  if (g_windowManager) {
+  if (WindowManaged()) {
     EXPECT_GE(counter.presses, 2);
   }
   EXPECT_TRUE(dialog->isVisible());
   EXPECT_EQ(dialog->result(), 0);
   EXPECT_TRUE(dialog->Manager().IsRecording());
-  Capture(QStringLiteral("MacroManager_Recording"), Area());
+  uitest::SaveScreen(QStringLiteral("MacroManager_Recording"), Area());
 
   Click(dialog->StopRecordButton());
   ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Manager().IsRecording(); }, 3000));
@@ -226,7 +216,7 @@ TEST_F(MacroManagerX11, RightClickInTheEventListOpensTheMenuAtTheCursor) {
   CBmpMenu::KeepOnScreen(expected, 231, 264);
   EXPECT_EQ(dialog->MacroMenu()->Position(), expected);
   EXPECT_EQ(menu->geometry().topLeft(), expected);
-  Capture(QStringLiteral("MacroManager_Menu"), Area().united(menu->geometry()));
+  uitest::SaveScreen(QStringLiteral("MacroManager_Menu"), Area().united(menu->geometry()));
 
   // Its delete command, chosen with the mouse, removes the selected event.
   const int rows = list.GetCount();
@@ -240,16 +230,5 @@ TEST_F(MacroManagerX11, RightClickInTheEventListOpensTheMenuAtTheCursor) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  testutil::XvfbServer server("1024x768x24", {"-wr"});
-  g_server = &server;
-  if (!server.Problem().empty()) return RUN_ALL_TESTS();
-  setenv("DISPLAY", server.Display().c_str(), 1);
-  setenv("QT_QPA_PLATFORM", "xcb", 1);
-  unsetenv("WAYLAND_DISPLAY");
-  apptest::Child windowManager;
-  g_windowManager = apptest::StartOpenbox(windowManager);
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
+  return XvfbQtTest::Main(argc, argv, XvfbQtTest::WindowManager::kOpenboxWhenInstalled);
 }

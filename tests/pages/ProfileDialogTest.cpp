@@ -8,6 +8,7 @@
 #include <string>
 
 #include "pages/CreateProfileDialog.h"
+#include "pages/SkinnedEdit.h"
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "tests/pages/TestSkinFixture.h"
@@ -95,6 +96,11 @@ TEST_F(ProfileDialogTest, ModifyOpensWithTheStoredTextsSelectedAndTheNameFocused
     EXPECT_EQ(d.focusWidget(), &d.NameEdit());
     EXPECT_FALSE(d.NameEdit().hasFrame());
     EXPECT_FALSE(d.PathEdit().hasFrame());
+    // The dark field's look that every small dialog's edits share.
+    QLineEdit field;
+    pages::SetFieldPalette(field);
+    EXPECT_EQ(d.NameEdit().palette(), field.palette());
+    EXPECT_EQ(d.PathEdit().palette(), field.palette());
     // The skin's places, in the dialog's own coordinates.
     EXPECT_EQ(d.NameEdit().geometry(), QRect(20, 30, 200, 22));
     EXPECT_EQ(d.PathEdit().geometry(), QRect(20, 70, 200, 22));

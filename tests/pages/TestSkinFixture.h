@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "platform/ui/WindowMessage.h"
@@ -29,6 +30,27 @@ inline settings::tagMODEINFO Patterned(unsigned char fill = 0x5A) {
 // A click on a skinned button as the user makes it.
 inline void ClickButton(QWidget& button) { uitest::Click(&button, button.rect().center()); }
 
+// A small dialog's section of a test skin: the keys of every such dialog (a window of 300 by 160
+// on the sheets of SaveDialogSheets, OK and Cancel), then `own`.
+inline std::string DialogSection(const char* name, const char* own = "") {
+  return std::string("[") + name + "]\n" +
+         "WindowsRect=0,0,300,160\n"
+         "NormalImage=dlg\\normal.png\n"
+         "OverImage=dlg\\over.png\n"
+         "DownImage=dlg\\down.png\n"
+         "Visable=1\n"
+         "KeyOKRect=40,120,80,24\n"
+         "KeyCancleRect=180,120,80,24\n" +
+         own;
+}
+
+// The sheets of the dialogs of DialogSection, in the skin folder `dir`.
+inline void SaveDialogSheets(uitest::TempDir& dir) {
+  dir.Save("dlg/normal.png", uitest::CoordinateSheet(300, 160));
+  dir.Save("dlg/over.png", uitest::Solid(300, 160, QColor(0, 200, 0)));
+  dir.Save("dlg/down.png", uitest::Solid(300, 160, QColor(0, 0, 200)));
+}
+
 // The skin of the pages' tests: a main window of 400 by 300 whose sheets tell each pixel's place
 // (uitest::CoordinateSheet), so a face shows where it was cut.
 class TestSkinFixture : public skintest::SkinFixture {
@@ -39,13 +61,11 @@ class TestSkinFixture : public skintest::SkinFixture {
     dir.Save("pg/over.png", uitest::Solid(400, 300, QColor(0, 200, 0)));
     dir.Save("pg/down.png", uitest::Solid(400, 300, QColor(0, 0, 200)));
     dir.Save("pg/mask.bmp", uitest::Solid(180, 260, Qt::black), "BMP");
-    dir.Save("dlg/normal.png", uitest::CoordinateSheet(300, 160));
-    dir.Save("dlg/over.png", uitest::Solid(300, 160, QColor(0, 200, 0)));
-    dir.Save("dlg/down.png", uitest::Solid(300, 160, QColor(0, 0, 200)));
+    SaveDialogSheets(dir);
     WriteSkin(kSkin);
   }
 
-  static constexpr const char* kSkin =
+  static inline const std::string kSkin =
       "[AdvanceSettingPage]\n"
       "WindowsRect=200,20,180,260\n"
       "NormalImage=pg\\normal.png\n"
@@ -75,26 +95,12 @@ class TestSkinFixture : public skintest::SkinFixture {
       "Sliderbar_MouseWheelHorizontalSpeed=20,100,160,10\n"
       "Sliderbar_WheelVerticalSpeed=20,130,160,10\n"
       "KeyRect_MousePrecision=20,170,20,20\n"
-      "KeyRect_MouseWhellOnePage=20,200,20,20\n"
-      "[RestoreWarningDialog]\n"
-      "WindowsRect=0,0,300,160\n"
-      "NormalImage=dlg\\normal.png\n"
-      "OverImage=dlg\\over.png\n"
-      "DownImage=dlg\\down.png\n"
-      "Visable=1\n"
-      "KeyOKRect=40,120,80,24\n"
-      "KeyCancleRect=180,120,80,24\n"
-      "[CreateProfileDialog]\n"
-      "WindowsRect=0,0,300,160\n"
-      "NormalImage=dlg\\normal.png\n"
-      "OverImage=dlg\\over.png\n"
-      "DownImage=dlg\\down.png\n"
-      "Visable=1\n"
-      "KeyOKRect=40,120,80,24\n"
-      "KeyCancleRect=180,120,80,24\n"
-      "KeyOpenModeExcutionPathRect=240,70,50,22\n"
-      "KeyEditModeNameRect=20,30,200,22\n"
-      "KeyEditModeExcutionPathRect=20,70,200,22\n"
+      "KeyRect_MouseWhellOnePage=20,200,20,20\n" +
+      DialogSection("RestoreWarningDialog") +
+      DialogSection("CreateProfileDialog",
+                    "KeyOpenModeExcutionPathRect=240,70,50,22\n"
+                    "KeyEditModeNameRect=20,30,200,22\n"
+                    "KeyEditModeExcutionPathRect=20,70,200,22\n") +
       "[Bare]\n"
       "WindowsRect=10,20,180,260\n";
 };

@@ -21,14 +21,15 @@
 #include "skin/MacroMenu.h"
 #include "tests/platform/ui/QtTestSupport.h"
 // After Qt's headers: Xlib's macros would meet Qt's names.
-#include "tests/app/ProgramUnderX.h"
+#include "tests/platform/ui/XClient.h"
+#include "tests/platform/ui/XvfbQtTest.h"
 
 #include <X11/keysym.h>
 
 namespace {
 
-testutil::XvfbServer* g_server = nullptr;
-bool g_windowManager = false;
+using uitest::SaveScreen;
+using uitest::XvfbQtTest;
 
 const QString kProgramDir = QStringLiteral(KDZ_PROGRAM_DIR);
 
@@ -106,22 +107,13 @@ class FakeInput {
   Display* d_;
 };
 
-void SaveScreen(const QString& name, const QRect& area) {
-  QDir().mkpath(QStringLiteral(KDZ_SCREEN_DIR));
-  QTest::qWait(150);  // let the windows' pixels reach the screen
-  const QImage shot = QGuiApplication::primaryScreen()
-                          ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
-                          .toImage();
-  EXPECT_TRUE(shot.save(QStringLiteral(KDZ_SCREEN_DIR "/") + name + QStringLiteral(".png")));
-}
-
 bool Shown(const QWidget* w) { return w && w->isVisible(); }
 
-class X11Test : public ::testing::Test {
+class X11Test : public XvfbQtTest {
  protected:
   void SetUp() override {
-    if (g_server->Missing()) GTEST_SKIP() << g_server->Problem();
-    ASSERT_TRUE(g_server->Problem().empty()) << g_server->Problem();
+    XvfbQtTest::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
     ASSERT_TRUE(input.Ok());
     ASSERT_EQ(LoadMenuTexts((kProgramDir + QStringLiteral("/Language.xml")).toStdU16String()), 1);
     owner.setGeometry(QRect(60, 60, 420, 320));
@@ -186,7 +178,7 @@ TEST_F(X11Test, FunctionMenu) {
   // Kept above the owner, and no taskbar entry: a utility window owned by another (taskbars
   // list neither).
   EXPECT_EQ(input.TransientFor(w->winId()), Window(owner.winId()));
-  apptest::XClient x(g_server->Display());
+  uitest::XClient x(Server().Display());
   const auto types = x.WindowTypes(w->winId());
   ASSERT_FALSE(types.empty());
   EXPECT_EQ(types[0], "_NET_WM_WINDOW_TYPE_UTILITY");
@@ -278,7 +270,7 @@ std::unique_ptr<CMacroMenu> MakeMacroMenu(QWidget* dialog, QPoint at) {
 }
 
 TEST_F(X11Test, MacroMenu) {
-  if (!g_windowManager) GTEST_SKIP() << "openbox is not installed";
+  if (!WindowManaged()) GTEST_SKIP() << "openbox is not installed";
   const QPoint o = owner.mapToGlobal(QPoint(100, 60));
   auto top = MakeMacroMenu(&owner, o);
   ASSERT_TRUE(QTest::qWaitForWindowExposed(top->Window()));
@@ -393,38 +385,5 @@ TEST_F(X11Test, Lists) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  testutil::XvfbServer server("1024x768x24", {"-wr"});
-  g_server = &server;
-  if (!server.Problem().empty()) return RUN_ALL_TESTS();
-  setenv("DISPLAY", server.Display().c_str(), 1);
-  setenv("QT_QPA_PLATFORM", "xcb", 1);
-  apptest::Child windowManager;
-  const std::string openbox = testutil::XvfbServer::FindProgram("openbox");
-  if (!openbox.empty()) {
-    windowManager = apptest::Child(openbox, {"--sm-disable"}, {}, "/dev/null");
-    Display* d = XOpenDisplay(nullptr);
-    if (d) {
-      // openbox names itself on the root window once it manages windows.
-      const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
-      g_windowManager = apptest::WaitFor(
-          [&] {
-            Atom type;
-            int format;
-            unsigned long items, after;
-            unsigned char* data = nullptr;
-            const bool set = XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False,
-                                                XA_WINDOW, &type, &format, &items, &after,
-                                                &data) == Success &&
-                             data && items == 1;
-            if (data) XFree(data);
-            return set;
-          },
-          10000);
-      XCloseDisplay(d);
-    }
-  }
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
+  return XvfbQtTest::Main(argc, argv, XvfbQtTest::WindowManager::kOpenboxWhenInstalled);
 }

@@ -19,13 +19,12 @@
 #include "skin/ProgressDlg.h"
 #include "skin/SkinValues.h"
 #include "skin/WarningDlg.h"
-#include "tests/platform/desktop/XvfbServer.h"
+// After Qt's headers: Xlib's macros would meet Qt's names.
+#include "tests/platform/ui/XvfbQtTest.h"
 
 namespace {
 
-// The test's own X server; its root window is white, so the holes of a shape stand out in the
-// captures.
-testutil::XvfbServer* g_server = nullptr;
+using uitest::XvfbQtTest;
 
 // The top-level window the server finds at a screen point (0 for the root itself), with the
 // windows' shapes taken into account.
@@ -47,11 +46,11 @@ struct DialogCase {
 };
 void PrintTo(const DialogCase& c, std::ostream* os) { *os << c.section; }
 
-class ShapedDialogTest : public ::testing::TestWithParam<DialogCase> {};
+// The test's own X server has a white root window, so the holes of a shape stand out in the
+// captures; no window manager frames the dialogs.
+class ShapedDialogTest : public XvfbQtTest, public ::testing::WithParamInterface<DialogCase> {};
 
 TEST_P(ShapedDialogTest, ShownWithItsShape) {
-  if (g_server->Missing()) GTEST_SKIP() << g_server->Problem();
-  ASSERT_TRUE(g_server->Problem().empty()) << g_server->Problem();
   const DialogCase& param = GetParam();
   const QString section = QString::fromLatin1(param.section);
   const QString folder = QStringLiteral(KDZ_PROGRAM_DIR);
@@ -132,13 +131,5 @@ INSTANTIATE_TEST_SUITE_P(
 }  // namespace
 
 int main(int argc, char** argv) {
-  ::testing::InitGoogleTest(&argc, argv);
-  if (GTEST_FLAG_GET(list_tests)) return RUN_ALL_TESTS();
-  testutil::XvfbServer server("1024x768x24", {"-wr"});
-  g_server = &server;
-  if (!server.Problem().empty()) return RUN_ALL_TESTS();
-  setenv("DISPLAY", server.Display().c_str(), 1);
-  setenv("QT_QPA_PLATFORM", "xcb", 1);
-  QApplication app(argc, argv);
-  return RUN_ALL_TESTS();
+  return XvfbQtTest::Main(argc, argv, XvfbQtTest::WindowManager::kNone);
 }

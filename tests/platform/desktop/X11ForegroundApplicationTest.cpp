@@ -24,21 +24,19 @@ std::string HostName() {
 
 // The test plays both the window manager (root _NET_ACTIVE_WINDOW) and a client whose window
 // carries _NET_WM_PID and WM_CLIENT_MACHINE.
-class X11ForegroundTest : public testutil::XvfbSuite {
+class X11ForegroundTest : public testutil::XvfbClientSuite {
  protected:
   void SetUp() override {
-    XvfbSuite::SetUp();
+    XvfbClientSuite::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    raw_ = XOpenDisplay(DisplayName().c_str());
-    ASSERT_NE(raw_, nullptr);
     window_ = XCreateSimpleWindow(raw_, DefaultRootWindow(raw_), 0, 0, 50, 50, 0, 0, 0);
     foreground_ = X11ForegroundApplication::Open(DisplayName());
     ASSERT_NE(foreground_, nullptr);
   }
   void TearDown() override {
-    if (raw_ == nullptr) return;
-    XDeleteProperty(raw_, DefaultRootWindow(raw_), AtomOf("_NET_ACTIVE_WINDOW"));
-    XCloseDisplay(raw_);
+    if (raw_ != nullptr)
+      XDeleteProperty(raw_, DefaultRootWindow(raw_), AtomOf("_NET_ACTIVE_WINDOW"));
+    XvfbClientSuite::TearDown();
   }
 
   Atom AtomOf(const char* name) { return XInternAtom(raw_, name, False); }
@@ -60,7 +58,6 @@ class X11ForegroundTest : public testutil::XvfbSuite {
     XSync(raw_, False);
   }
 
-  Display* raw_ = nullptr;
   Window window_ = 0;
   std::unique_ptr<X11ForegroundApplication> foreground_;
 };

@@ -6,8 +6,8 @@
 #include <memory>
 #include <vector>
 
-#include "tests/platform/desktop/XvfbSuite.h"
 #include "tests/platform/sys/FileTestUtil.h"
+#include "tests/platform/desktop/XvfbSuite.h"
 
 // Last: Xlib defines macros (None, Bool, Status) that other headers would trip over.
 #include <X11/Xatom.h>
@@ -17,20 +17,15 @@
 namespace desktop {
 namespace {
 
-class X11PointerSettingsTest : public testutil::XvfbSuite {
+class X11PointerSettingsTest : public testutil::XvfbClientSuite {
  protected:
   void SetUp() override {
-    XvfbSuite::SetUp();
+    XvfbClientSuite::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    raw_ = XOpenDisplay(DisplayName().c_str());
-    ASSERT_NE(raw_, nullptr);
     XChangePointerControl(raw_, True, True, 2, 1, 4);  // the server's default
     XSync(raw_, False);
     p_ = X11PointerSettings::Open(DisplayName(), temp_ / "pointer.ini");
     ASSERT_NE(p_, nullptr);
-  }
-  void TearDown() override {
-    if (raw_ != nullptr) XCloseDisplay(raw_);
   }
 
   CorePointerControl Core() {
@@ -83,7 +78,6 @@ class X11PointerSettingsTest : public testutil::XvfbSuite {
   }
 
   testutil::TempFolder temp_;
-  Display* raw_ = nullptr;
   std::unique_ptr<X11PointerSettings> p_;
 };
 

@@ -19,13 +19,11 @@ namespace {
 // A 320x240 screen with a client window on the left (0-159) that records its button presses
 // and releases, a desktop-type window with a child on the right top (160-319, 0-119), and bare
 // root below it.
-class X11WheelTest : public testutil::XvfbSuite {
+class X11WheelTest : public testutil::XvfbClientSuite {
  protected:
   void SetUp() override {
-    XvfbSuite::SetUp();
+    XvfbClientSuite::SetUp();
     if (IsSkipped() || HasFatalFailure()) return;
-    raw_ = XOpenDisplay(DisplayName().c_str());
-    ASSERT_NE(raw_, nullptr);
     const Window root = DefaultRootWindow(raw_);
     client_ = XCreateSimpleWindow(raw_, root, 0, 0, 160, 240, 0, 0, 0);
     XSelectInput(raw_, client_, ButtonPressMask | ButtonReleaseMask);
@@ -42,9 +40,6 @@ class X11WheelTest : public testutil::XvfbSuite {
     XSync(raw_, False);
     wheel_ = X11WheelInjector::Open(DisplayName());
     ASSERT_NE(wheel_, nullptr);
-  }
-  void TearDown() override {
-    if (raw_ != nullptr) XCloseDisplay(raw_);
   }
 
   void PointerAt(int x, int y) {
@@ -72,7 +67,6 @@ class X11WheelTest : public testutil::XvfbSuite {
     return events;
   }
 
-  Display* raw_ = nullptr;
   Window client_ = 0;
   Window desktop_ = 0;
   std::unique_ptr<X11WheelInjector> wheel_;

@@ -4,6 +4,9 @@
 
 #include "tests/platform/desktop/XvfbServer.h"
 
+// Last: Xlib defines macros (None, Bool, Status) that other headers would trip over.
+#include <X11/Xlib.h>
+
 namespace testutil {
 
 // A fixture whose tests share one Xvfb server for the suite. Its SetUp skips the test when Xvfb
@@ -24,6 +27,23 @@ class XvfbSuite : public ::testing::Test {
 
  private:
   static inline XvfbServer* server_ = nullptr;
+};
+
+// A suite whose tests also talk to the shared server over a connection of their own (raw_),
+// opened by SetUp and closed by TearDown.
+class XvfbClientSuite : public XvfbSuite {
+ protected:
+  void SetUp() override {
+    XvfbSuite::SetUp();
+    if (IsSkipped() || HasFatalFailure()) return;
+    raw_ = XOpenDisplay(DisplayName().c_str());
+    ASSERT_NE(raw_, nullptr);
+  }
+  void TearDown() override {
+    if (raw_ != nullptr) XCloseDisplay(raw_);
+  }
+
+  Display* raw_ = nullptr;
 };
 
 }  // namespace testutil
