@@ -62,7 +62,7 @@ TEST_F(DesktopTest, StartsIntoTheTrayAndItsMenuSwitchesTheStartAndEndsTheProgram
   std::optional<Desk::Found> menu;
   const auto openMenu = [&] {
     desk.Click(at, 3);
-    return WaitFor([&] { return (menu = desk.MenuOf(program.Pid())).has_value(); }, 5000);
+    return WaitFor([&] { return (menu = desk.MenuOf(program.Pid())).has_value(); }, 15000);
   };
   ASSERT_TRUE(openMenu()) << Log();
   EXPECT_TRUE(QRect(0, 0, 1024, 768).contains(menu->geometry));
@@ -85,22 +85,22 @@ TEST_F(DesktopTest, StartsIntoTheTrayAndItsMenuSwitchesTheStartAndEndsTheProgram
   const std::string entry = folder_ + "/config/autostart/Kavrin-DireZerud.desktop";
   const QPoint autoRunItem = menu->geometry.topLeft() + QPoint(1 + 50, 1 + 22 + 11);
   desk.Click(autoRunItem);
-  ASSERT_TRUE(WaitFor([&] { return ReadText(entry).find("Exec=") != std::string::npos; }, 5000))
+  ASSERT_TRUE(WaitFor([&] { return ReadText(entry).find("Exec=") != std::string::npos; }, 15000))
       << Log();
   EXPECT_EQ(ReadText(entry).find("Hidden=true"), std::string::npos);
   EXPECT_FALSE(desk.MenuOf(program.Pid()).has_value());
   ASSERT_TRUE(openMenu());
   desk.Click(autoRunItem);
   EXPECT_TRUE(WaitFor([&] { return ReadText(entry).find("Hidden=true") != std::string::npos; },
-                      5000));
+                      15000));
 
   // A double click shows the window.
   desk.DoubleClick(at);
-  EXPECT_TRUE(WaitFor([&] { return desk.TopLevelShown(program.Pid()); }, 5000)) << Log();
+  EXPECT_TRUE(WaitFor([&] { return desk.TopLevelShown(program.Pid()); }, 15000)) << Log();
 
   // A tray host that comes back gets the icon again (Qt docks it by itself).
   trayer.reset();
-  ASSERT_TRUE(WaitFor([&] { return !desk.SelectionOwned("_NET_SYSTEM_TRAY_S0"); }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return !desk.SelectionOwned("_NET_SYSTEM_TRAY_S0"); }, 15000));
   trayer = Tool("/usr/bin/trayer", {"--edge", "bottom", "--align", "right"});
   EXPECT_TRUE(WaitFor([&] { return (icon = desk.TrayIconOf(program.Pid())).has_value(); }, 10000))
       << "not docked again";
@@ -108,7 +108,7 @@ TEST_F(DesktopTest, StartsIntoTheTrayAndItsMenuSwitchesTheStartAndEndsTheProgram
   // Exit ends the program with 0.
   if (icon) {
     desk.Click(icon->geometry.center(), 3);
-    ASSERT_TRUE(WaitFor([&] { return (menu = desk.MenuOf(program.Pid())).has_value(); }, 5000));
+    ASSERT_TRUE(WaitFor([&] { return (menu = desk.MenuOf(program.Pid())).has_value(); }, 15000));
     desk.Click(menu->geometry.topLeft() + QPoint(1 + 50, 1 + 22 + 22 + 8 + 11));
   }
   EXPECT_EQ(program.Wait(10000), std::optional<int>(0)) << Log();
@@ -171,28 +171,28 @@ TEST_F(MouseButtonsTest, FollowsTheForegroundProgramAndCarriesOutTheButtons) {
   Child program = Program({"/s"});
   // A mode chosen with the mouse's own button is taken over: button 5 of mode 3 runs "third".
   ASSERT_TRUE(Control("mode 3 1 2")) << Log();
-  ASSERT_TRUE(WaitFor([&] { return StateMode() == 3; }, 5000)) << Log();
+  ASSERT_TRUE(WaitFor([&] { return StateMode() == 3; }, 15000)) << Log();
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   ASSERT_TRUE(Control("keys 0x20"));
-  EXPECT_TRUE(WaitFor([&] { return Ran() == "third\n"; }, 5000)) << Ran() << Log();
+  EXPECT_TRUE(WaitFor([&] { return Ran() == "third\n"; }, 15000)) << Ran() << Log();
   ASSERT_TRUE(Control("keys 0"));
 
   // The mode follows the program in front.
   Child alpha = Client("alpha-client", 50);
-  EXPECT_TRUE(WaitFor([&] { return desk.ActivePid() == alpha.Pid(); }, 5000));
-  EXPECT_TRUE(WaitFor([&] { return StateMode() == 1; }, 5000)) << Log();
+  EXPECT_TRUE(WaitFor([&] { return desk.ActivePid() == alpha.Pid(); }, 15000));
+  EXPECT_TRUE(WaitFor([&] { return StateMode() == 1; }, 15000)) << Log();
   Child beta = Client("beta-client", 550);
-  EXPECT_TRUE(WaitFor([&] { return desk.ActivePid() == beta.Pid(); }, 5000));
-  EXPECT_TRUE(WaitFor([&] { return StateMode() == 2; }, 5000)) << Log();
+  EXPECT_TRUE(WaitFor([&] { return desk.ActivePid() == beta.Pid(); }, 15000));
+  EXPECT_TRUE(WaitFor([&] { return StateMode() == 2; }, 15000)) << Log();
   const std::vector<Desk::Found> alphaWindows = desk.WindowsOf(alpha.Pid());
   ASSERT_FALSE(alphaWindows.empty());
   desk.Activate(alphaWindows.front().window);  // the client's own window, inside its frame
-  EXPECT_TRUE(WaitFor([&] { return StateMode() == 1; }, 5000)) << Log();
+  EXPECT_TRUE(WaitFor([&] { return StateMode() == 1; }, 15000)) << Log();
 
   // A held scroll button scrolls the window under the pointer, repeated until released.
   desk.MoveTo(QPoint(250, 250));
   ASSERT_TRUE(Control("keys 0x40"));
-  EXPECT_TRUE(WaitFor([&] { return Buttons("alpha-client").size() >= 8 * 2; }, 5000))
+  EXPECT_TRUE(WaitFor([&] { return Buttons("alpha-client").size() >= 8 * 2; }, 15000))
       << "4 sets of 2 steps: " << Buttons("alpha-client");
   EXPECT_EQ(Buttons("alpha-client").find('6'), std::string::npos);
   ASSERT_TRUE(Control("keys 0"));
@@ -202,7 +202,7 @@ TEST_F(MouseButtonsTest, FollowsTheForegroundProgramAndCarriesOutTheButtons) {
   EXPECT_EQ(Buttons("alpha-client"), held) << "released: no more steps";
   ASSERT_TRUE(Control("keys 0x80"));
   EXPECT_TRUE(WaitFor([&] { return Buttons("alpha-client").find("6\n6\n") != std::string::npos; },
-                      5000));
+                      15000));
   ASSERT_TRUE(Control("keys 0"));
 
   // Over the bare root window nothing scrolls.
@@ -216,7 +216,7 @@ TEST_F(MouseButtonsTest, FollowsTheForegroundProgramAndCarriesOutTheButtons) {
 
   // A program button starts its script.
   ASSERT_TRUE(Control("keys 0x20"));
-  EXPECT_TRUE(WaitFor([&] { return Ran() == "third\nfirst\n"; }, 5000)) << Ran();
+  EXPECT_TRUE(WaitFor([&] { return Ran() == "third\nfirst\n"; }, 15000)) << Ran();
   ASSERT_TRUE(Control("keys 0"));
 
   // Unplugged and plugged again, the mouse is read afresh with the default files: button 5 of
@@ -227,7 +227,7 @@ TEST_F(MouseButtonsTest, FollowsTheForegroundProgramAndCarriesOutTheButtons) {
   ASSERT_TRUE(Control("plug"));
   std::this_thread::sleep_for(std::chrono::milliseconds(1000));
   ASSERT_TRUE(Control("keys 0x20"));
-  EXPECT_TRUE(WaitFor([&] { return Ran() == "third\nfirst\nsecond\n"; }, 5000)) << Ran() << Log();
+  EXPECT_TRUE(WaitFor([&] { return Ran() == "third\nfirst\nsecond\n"; }, 15000)) << Ran() << Log();
   ASSERT_TRUE(Control("keys 0"));
 
   Child second = Program({"exit"});
