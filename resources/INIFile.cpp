@@ -131,6 +131,10 @@ std::shared_ptr<const CINIFile::Decoded> CINIFile::Text() const {
     return nullptr;
   }
   if (cache_ && cache_->Describes(before)) return cache_;
+  if (std::shared_ptr<const Decoded> shared = SharedDecoded(path, before)) {
+    cache_ = shared;
+    return shared;
+  }
   timespec readAt{};
   clock_gettime(CLOCK_REALTIME, &readAt);
   // Read like the language file: only a regular file, in the encoding its byte-order mark
@@ -146,7 +150,39 @@ std::shared_ptr<const CINIFile::Decoded> CINIFile::Text() const {
   // Kept only when a rewrite after the stat above would have moved the modification time.
   const bool racy = before.st_mtim.tv_sec >= readAt.tv_sec - kRacySeconds;
   cache_ = racy ? nullptr : decoded;
+  if (!racy) ShareDecoded(path, decoded);
   return decoded;
+}
+
+namespace {
+
+// A handful of entries: the skin file and the odd other file a process reads.
+constexpr size_t kSharedFiles = 4;
+
+std::mutex g_sharedLock;
+
+}  // namespace
+
+std::shared_ptr<const CINIFile::Decoded> CINIFile::SharedDecoded(const std::string& path,
+                                                                 const struct stat& now) {
+  std::lock_guard<std::mutex> guard(g_sharedLock);
+  for (const auto& [file, decoded] : SharedEntries())
+    if (file == path && decoded->Describes(now)) return decoded;
+  return nullptr;
+}
+
+void CINIFile::ShareDecoded(const std::string& path, std::shared_ptr<const Decoded> decoded) {
+  std::lock_guard<std::mutex> guard(g_sharedLock);
+  auto& entries = SharedEntries();
+  std::erase_if(entries, [&](const auto& entry) { return entry.first == path; });
+  if (entries.size() >= kSharedFiles) entries.erase(entries.begin());
+  entries.emplace_back(path, std::move(decoded));
+}
+
+CINIFile::SharedFiles& CINIFile::SharedEntries() {
+  // Never destroyed: a look-up may still come from an object with static lifetime at exit.
+  static auto* entries = new SharedFiles;
+  return *entries;
 }
 
 int CINIFile::SetFile(const std::u16string& path) {

@@ -1,14 +1,19 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 // Reader of the skin file: remembers the file's path and reads one value as a string or as a
-// list of decimal numbers. The decoded file is kept while the file's identity (device and
-// inode), size and modification time stay as they were, so hundreds of look-ups decode it once;
+// list of decimal numbers. The decoded file is kept, and shared with the process's other readers
+// of the same path, while the file's identity (device and inode), size and modification time
+// stay as they were, so hundreds of look-ups in many windows decode it once;
 // any change shows at the next read. A file modified within the last seconds before it was read
 // is read again at every look-up, since a rewrite within one tick of the file system's clock
 // can leave all three unchanged.
@@ -42,6 +47,13 @@ class CINIFile {
   struct Decoded;
   // The decoded text of the file as it is now; null when it cannot be read.
   std::shared_ptr<const Decoded> Text() const;
+  // The few files the process has decoded lately, shared by every CINIFile: many windows read
+  // the one skin file.
+  static std::shared_ptr<const Decoded> SharedDecoded(const std::string& path,
+                                                      const struct stat& now);
+  static void ShareDecoded(const std::string& path, std::shared_ptr<const Decoded> decoded);
+  using SharedFiles = std::vector<std::pair<std::string, std::shared_ptr<const Decoded>>>;
+  static SharedFiles& SharedEntries();  // newest last, under the shared lock
 
   std::u16string path_;
   mutable std::mutex cacheLock_;  // look-ups may come from more than one thread

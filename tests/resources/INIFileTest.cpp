@@ -118,8 +118,9 @@ TEST_F(INIFileTest, EveryReadSeesTheFileAsItIsNow) {
   EXPECT_EQ(ini.GetString(u"S", u"K"), u"");
 }
 
-// The decoded file is kept while the file's device, inode, size and modification time are
-// unchanged; a change of any of them is seen at the next look-up. The file's time is set an hour
+// The decoded file is kept, also for the process's other readers of the same file, while the
+// file's device, inode, size and modification time are unchanged; a change of any of them is
+// seen at the next look-up. The file's time is set an hour
 // back, so that the reader does not take it for one that may still be rewritten unseen.
 TEST_F(INIFileTest, TheDecodedFileIsKeptWhileItsIdentitySizeAndTimeAreUnchanged) {
   struct Case {
@@ -150,6 +151,9 @@ TEST_F(INIFileTest, TheDecodedFileIsKeptWhileItsIdentitySizeAndTimeAreUnchanged)
     EXPECT_EQ(ini.GetString(u"S", u"K"), c.seen);
     CINIFile copy = ini;
     EXPECT_EQ(copy.GetString(u"S", u"K"), c.seen) << "a copy";
+    CINIFile other;
+    ASSERT_EQ(other.SetFile(sys::FromUtf8(path)), 1);
+    EXPECT_EQ(other.GetString(u"S", u"K"), c.seen) << "another reader of the same file";
   }
 }
 
