@@ -17,6 +17,7 @@
 #include "platform/ui/CaptionDrag.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Region.h"
+#include "platform/ui/Text.h"
 #include "platform/ui/WindowPlacement.h"
 #include "resources/MenuTextTable.h"
 #include "skin/SkinValues.h"
@@ -45,11 +46,7 @@ T& Service(T* given, std::unique_ptr<T>& own, Make make) {
   std::_Exit(code);
 }
 
-QString ToQString(std::u16string_view text) {
-  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-QByteArray PropertyKey(std::u16string_view name) { return ToQString(name).toUtf8(); }
+QByteArray PropertyKey(std::u16string_view name) { return ui::ToQString(name).toUtf8(); }
 
 int HexDigit(char16_t c) {
   if (c >= u'0' && c <= u'9') return c - u'0';
@@ -171,7 +168,7 @@ bool CKavrinDireZerudDlg::OnInitDialog() {
 bool CKavrinDireZerudDlg::LoadSkin() {
   const std::string setup = sys::JoinPath(programFolder_, "Setup.ini");
   if (skinFile_.SetFile(sys::FromUtf8(setup)) != 1) {
-    ui::MessageBox(this, ToQString(settings::kSkinFileErrorText));
+    ui::MessageBox(this, ui::ToQString(settings::kSkinFileErrorText));
     return false;
   }
   const QString folder = QString::fromStdString(programFolder_);
@@ -223,7 +220,7 @@ uint32_t CKavrinDireZerudDlg::ParseProductId(std::u16string_view text) {
 }
 
 void CKavrinDireZerudDlg::FailStartup(std::u16string_view text) {
-  ui::MessageBox(this, ToQString(text));
+  ui::MessageBox(this, ui::ToQString(text));
   // Nothing may still work on the device or the settings when the process goes.
   JoinStartupThread();
   comm_.Close();

@@ -5,14 +5,12 @@
 
 #include "app/KavrinDireZerudDlg.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Text.h"
 #include "resources/MenuTextTable.h"
 
 namespace {
 
-QString Text(MenuTextId id) {
-  const std::u16string& text = MenuText(id);
-  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
+QString Text(MenuTextId id) { return ui::ToQString(MenuText(id)); }
 
 }  // namespace
 

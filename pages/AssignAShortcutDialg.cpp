@@ -9,14 +9,7 @@
 #include "pages/SkinnedEdit.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/MessageBox.h"
-
-namespace {
-
-QString Text(std::u16string_view text) {
-  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-}  // namespace
+#include "platform/ui/Text.h"
 
 CAssignAShortcutDialg::CAssignAShortcutDialg(const CINIFile& skinFile, const QString& imageFolder,
                                              const QString& section,
@@ -49,7 +42,7 @@ bool CAssignAShortcutDialg::OnInitDialog() {
   if (hookReady_) {
     hook_.SetHookStatus(1);
   } else {
-    ui::MessageBox(this, Text(kNoHookText));
+    ui::MessageBox(this, ui::ToQString(kNoHookText));
   }
 
   CreateSheetButtons({{u"KeyUnUseRect", &unUse_},

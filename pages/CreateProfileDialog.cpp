@@ -4,12 +4,9 @@
 
 #include "pages/SkinnedEdit.h"
 #include "platform/ui/FileDialog.h"
+#include "platform/ui/Text.h"
 
 namespace {
-
-QString ToQString(std::u16string_view text) {
-  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The record's copy of `text`, within the field.
 void StoreText(settings::TextField* field, const QString& text) {
@@ -19,7 +16,7 @@ void StoreText(settings::TextField* field, const QString& text) {
 }
 
 QString FieldQString(const settings::TextField* field) {
-  return field ? ToQString(settings::FieldText(*field)) : QString();
+  return field ? ui::ToQString(settings::FieldText(*field)) : QString();
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "pages/MousePicturePage.h"
 #include "pages/PageSkin.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Text.h"
 #include "resources/MenuTextTable.h"
 #include "resources/SkinPath.h"
 #include "settings/FunctionCodes.h"
@@ -21,10 +22,6 @@
 namespace {
 
 using settings::tagKEYDEFINEINFO;
-
-QString ToQString(std::u16string_view text) {
-  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString Text(MenuTextId id) { return QString::fromStdU16String(MenuText(id)); }
 
@@ -152,7 +149,7 @@ void CKeyDefineSettingPage::RefreshMacroMenuItems() {
                             settings::MINOR_FUN_MACRO_MANAGER);
   const uint32_t count = settings::UsableMacroCount(macroStore_.macroStore);
   for (uint32_t k = 0; k < count; ++k) {
-    functionMenu_->AddSubItem(item, ToQString(settings::FieldText(macroStore_.macroStore.macros[k].name)),
+    functionMenu_->AddSubItem(item, ui::ToQString(settings::FieldText(macroStore_.macroStore.macros[k].name)),
                               static_cast<int>(k + settings::MINOR_FUN_FIRST_MACRO));
   }
 }
@@ -208,7 +205,7 @@ void CKeyDefineSettingPage::Assign(tagKEYDEFINEINFO* keys, uint8_t major, uint8_
                          host_.hookFolder);
     if (manager.DoModal() == ui::IDOK && !SaveSequenceFile()) {
       // The macros stay in the store (Apply still sends them); the old file is whole.
-      ui::MessageBox(DialogParent(), ToQString(kSaveFailedText));
+      ui::MessageBox(DialogParent(), ui::ToQString(kSaveFailedText));
     }
     return;
   }
@@ -223,7 +220,7 @@ void CKeyDefineSettingPage::Assign(tagKEYDEFINEINFO* keys, uint8_t major, uint8_
   if (major == settings::MAJOR_FUN_ASSIGN_PROGRAM_TO_EXECUTION) {
     CAssignAProgramToExecutonDialg dialog(SkinFile(), ImageFolder(),
                                           QStringLiteral("AssignAProgramToExecutonDialg"),
-                                          ToQString(settings::FieldText(row.programPath)), this);
+                                          ui::ToQString(settings::FieldText(row.programPath)), this);
     if (dialog.DoModal() != ui::IDOK) return;
     row.major = major;
     row.minor = minor;

@@ -11,6 +11,7 @@
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/ImageFile.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Text.h"
 #include "platform/ui/Region.h"
 #include "platform/ui/SysColor.h"
 #include "platform/ui/WindowPlacement.h"
@@ -335,7 +336,7 @@ void CMacroDialog::ShowDeleteWarning() {
 }
 
 void CMacroDialog::ShowMessage(std::u16string_view text) {
-  ui::MessageBox(this, QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+  ui::MessageBox(this, ui::ToQString(text));
 }
 
 void CMacroDialog::SettingsChanged() {

@@ -1,12 +1,7 @@
 #include "pages/MacroListBoxView.h"
 
+#include "platform/ui/Text.h"
 namespace pages {
-
-namespace {
-QString ToQString(std::u16string_view text) {
-  return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-}
-}  // namespace
 
 int MacroListBoxView::Count() const { return list_.GetCount(); }
 
@@ -21,14 +16,14 @@ std::u16string MacroListBoxView::Text(int index) const {
 }
 
 void MacroListBoxView::Add(uint32_t data, std::u16string_view text, bool openEditor) {
-  list_.AddItem(data, ToQString(text), openEditor);
+  list_.AddItem(data, ui::ToQString(text), openEditor);
 }
 
 void MacroListBoxView::Insert(int index, uint32_t data, std::u16string_view text) {
   const int count = list_.GetCount();
   if (index < 0 || index > count) index = count;
   const int selected = list_.GetCurSel();
-  list_.InsertItem(index, data, ToQString(text));
+  list_.InsertItem(index, data, ui::ToQString(text));
   // The selection stays on the row it was on.
   list_.SetCurSel(selected >= index ? selected + 1 : selected);
 }

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Text.h"
 
 namespace pages {
 
@@ -30,8 +31,7 @@ void BrowseIntoEdit(QWidget* owner, const ui::FileDialogOptions& options, Limite
   const std::optional<QString> chosen = ui::GetFileName(options);
   if (!chosen) return;
   if (chosen->size() > limit) {
-    ui::MessageBox(owner,
-                   QString::fromUtf16(tooLong.data(), static_cast<qsizetype>(tooLong.size())));
+    ui::MessageBox(owner, ui::ToQString(tooLong));
     return;
   }
   edit.SetTextSelected(*chosen);
