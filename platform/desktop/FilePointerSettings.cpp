@@ -1,17 +1,12 @@
 #include "platform/desktop/FilePointerSettings.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <string_view>
-#include <vector>
 
 #include "platform/sys/AtomicFile.h"
 #include "platform/sys/DataFolder.h"
+#include "platform/sys/ReadFile.h"
 #include "platform/sys/WinError.h"
 
 namespace desktop {
@@ -48,28 +43,6 @@ bool ParseAcceleration(std::string_view text, MouseAcceleration& out) {
   }
   out = {parts[0], parts[1], parts[2]};
   return true;
-}
-
-// The text of a regular file of at most kMaxFileSize bytes; empty for anything else.
-std::string ReadSettingsFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return {};
-  struct stat st {};
-  std::string text;
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= off_t(kMaxFileSize)) {
-    std::vector<char> buffer(kMaxFileSize);
-    size_t got = 0;
-    for (;;) {
-      const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += static_cast<size_t>(n);
-      if (got == buffer.size()) break;
-    }
-    text.assign(buffer.data(), got);
-  }
-  ::close(fd);
-  return text;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -131,7 +104,11 @@ std::string FormatPointerValues(const PointerValues& v) {
 }
 
 PointerSettingsFile::PointerSettingsFile(std::string path) : path_(std::move(path)) {
-  if (!path_.empty()) values_ = ParsePointerValues(ReadSettingsFile(path_));
+  if (!path_.empty()) {
+    std::string text;  // a file that cannot be read is no settings: empty
+    sys::ReadRegularFile(path_, kMaxFileSize, text);
+    values_ = ParsePointerValues(text);
+  }
 }
 
 PointerValues PointerSettingsFile::Values() const {

@@ -1,15 +1,11 @@
 #include "platform/desktop/XdgAutostart.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <vector>
 
 #include "platform/desktop/ForegroundApplication.h"
 #include "platform/sys/AtomicFile.h"
 #include "platform/sys/DataFolder.h"
+#include "platform/sys/ReadFile.h"
 #include "platform/sys/Utf.h"
 #include "platform/sys/WinError.h"
 
@@ -58,29 +54,7 @@ bool SplitEntry(std::string_view line, std::string_view& key, std::string_view& 
 }
 
 // Larger files are no desktop entry; reading them would hold up the caller.
-constexpr off_t kMaxEntrySize = 1 << 20;
-
-// The whole of a regular file. A named pipe or device at the path is not waited for.
-bool ReadWholeFile(const std::string& path, std::string& out) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-  if (fd < 0) return false;
-  struct stat st {};
-  bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= kMaxEntrySize;
-  out.clear();
-  char buffer[4096];
-  while (ok) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = n == 0;
-      break;
-    }
-    out.append(buffer, static_cast<size_t>(n));
-    ok = out.size() <= static_cast<size_t>(kMaxEntrySize);
-  }
-  ::close(fd);
-  return ok;
-}
+constexpr size_t kMaxEntrySize = 1 << 20;
 
 bool WriteEntry(const std::string& path, const std::string& text) {
   const size_t slash = path.rfind('/');
@@ -193,14 +167,14 @@ std::string WithHiddenTrue(std::string_view text) {
 
 bool XdgAutostart::IsEnabled() {
   std::string text;
-  return !entryPath_.empty() && ReadWholeFile(entryPath_, text) && AutostartEntryEnabled(text);
+  return !entryPath_.empty() && sys::ReadRegularFile(entryPath_, kMaxEntrySize, text) && AutostartEntryEnabled(text);
 }
 
 bool XdgAutostart::SetEnabled(bool on) {
   if (entryPath_.empty()) return false;
   if (!on) {
     std::string text;
-    if (ReadWholeFile(entryPath_, text)) return WriteEntry(entryPath_, WithHiddenTrue(text));
+    if (sys::ReadRegularFile(entryPath_, kMaxEntrySize, text)) return WriteEntry(entryPath_, WithHiddenTrue(text));
   }
   const std::optional<std::string> text = AutostartEntryText(executable_, on);
   return text && WriteEntry(entryPath_, *text);
