@@ -102,10 +102,7 @@ class AppFixture : public ::testing::Test {
     return copy;
   }
 
-  static std::string ReadText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+  static std::string ReadText(const std::string& path) { return testutil::ReadText(path); }
   static void WriteText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
   }

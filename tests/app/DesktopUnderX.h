@@ -19,16 +19,14 @@
 #include <vector>
 
 #include "tests/app/ProgramUnderX.h"
+#include "tests/platform/sys/FileTestUtil.h"
 
 namespace apptest {
 
 inline constexpr size_t kStateCurrentMode = 1556;  // the current mode in the mouse's state file
 inline constexpr QSize kMenuSize(102, 76);         // three items, a separator and the frame
 
-inline std::string ReadText(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testutil::ReadText;
 
 // What the test needs of the X server beyond apptest::XClient: the window tree, selections,
 // the active window and XTest input.

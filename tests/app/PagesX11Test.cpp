@@ -8,12 +8,11 @@
 #include <QImage>
 #include <QString>
 
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "resources/INIFile.h"
 #include "tests/app/ProgramSession.h"
+#include "tests/platform/sys/FileTestUtil.h"
 
 namespace {
 
@@ -25,10 +24,7 @@ constexpr size_t kConfigBlockOffset = 12 + 5 * 256;  // flash block 5 in the sta
 // The area the pages share in the main window.
 const QRect kPageArea(20, 116, 600, 372);
 
-std::vector<unsigned char> ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testutil::ReadAll;
 
 QImage SkinImage(const char* file) {
   return QImage(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/") + QString::fromLatin1(file));

@@ -7,11 +7,10 @@
 #include <QString>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "resources/INIFile.h"
 #include "tests/app/ProgramSession.h"
+#include "tests/platform/sys/FileTestUtil.h"
 
 namespace {
 
@@ -21,10 +20,7 @@ using apptest::WaitFor;
 constexpr size_t kStateFileSize = 1557;
 constexpr size_t kConfigBlockOffset = 12 + 5 * 256;  // flash block 5 in the state file
 
-std::vector<unsigned char> ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using testutil::ReadAll;
 
 class ProgramTest : public ::testing::Test {
  protected:

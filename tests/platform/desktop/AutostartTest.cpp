@@ -90,10 +90,7 @@ std::optional<std::string> KeyValue(const std::string& text, const std::string& 
   return std::nullopt;
 }
 
-std::string ReadText(const std::string& path) {
-  const std::vector<unsigned char> bytes = testutil::ReadAll(path);
-  return std::string(bytes.begin(), bytes.end());
-}
+using testutil::ReadText;
 
 // desktop-file-validate's complaints about the file (empty when it accepts it), or nullopt when
 // the tool is not installed.

@@ -7,7 +7,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,12 +17,7 @@
 namespace desktop {
 namespace {
 
-std::string ReadText(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testutil::ReadText;
 
 // Waits (in short sleeps, at most ~10 s) until `done` holds.
 template <typename Done>
