@@ -14,7 +14,9 @@ DeviceEvents::DeviceEvents(settings::DeviceSettings& settings, device::CKavrinUS
       window_(std::move(window)) {}
 
 void DeviceEvents::OnDeviceChange(sys::WPARAM wParam, sys::LPARAM lParam) {
-  const bool openBefore = comm_.IsOpen();
+  // A handle the mouse's removal left dead counts as closed: the mouse is read afresh when
+  // it is back.
+  const bool openBefore = comm_.IsOpen() && !comm_.HandleLost();
   comm_.OnDeviceChange(wParam, lParam);
   // The transport reopens the mouse by itself when it comes back; this is the way back for a
   // mouse it did not reopen.

@@ -65,6 +65,7 @@ int CHIDCommWnd::OpenWithReaderThread(OpenDevice openDevice, bool& threadFailed)
       std::lock_guard<std::mutex> guard(readerMutex_);
       readerResumed_ = false;
       running = true;
+      handleLost_ = false;
     }
     try {
       hReaderThread = std::thread([this] { ReaderLoop(); });
@@ -103,6 +104,7 @@ void CHIDCommWnd::StopReaderThread() {
   // Wakes a read in progress at once instead of waiting out its time-out.
   reader.CancelPendingIo();
   hReaderThread.join();
+  handleLost_ = false;
 }
 
 int CHIDCommWnd::OpenWithReader(const std::string& devicePath) {
@@ -193,6 +195,7 @@ bool CHIDCommWnd::RegisterNotification() {
 bool CHIDCommWnd::OnReport(const uint8_t*, size_t) { return true; }
 
 int CHIDCommWnd::OnDeviceChange(sys::WPARAM, sys::LPARAM) {
+  if (IsOpen() && HandleLost()) CloseReader();
   std::string found;
   const int result = FindDevicePath(found);
   if (result == winerr::ERROR_SUCCESS && !IsOpen() && GetNotifyWindow() != nullptr) {
@@ -220,6 +223,16 @@ int CHIDCommWnd::ReaderLoop() {
     }
     if (result == winerr::ERROR_TIMEOUT) continue;
     std::unique_lock<std::mutex> guard(readerMutex_);
+    if (result == winerr::ERROR_DEVICE_NOT_CONNECTED) {
+      // The device went away and this handle will not read again. The window hears of it
+      // once, even when the device is already back, and the thread waits to be stopped.
+      handleLost_ = true;
+      if (sys::MessageWindow* window = hNotifyWnd.load()) {
+        window->PostMessage(sys::WM_DEVICECHANGE, 0, 0);
+      }
+      readerWake_.wait(guard, [this] { return !running.load(); });
+      break;
+    }
     readerWake_.wait_for(guard, std::chrono::milliseconds(failedReadPauseMs_),
                          [this] { return !running.load(); });
   }

@@ -61,8 +61,13 @@ class CHIDCommWnd : public CStdHIDComm {
   // buffer is reused for the next report.
   virtual bool OnReport(const uint8_t* buffer, size_t length);
   // Called by the window for every WM_DEVICECHANGE: reopens the stored device when it is
-  // present, closed and a window is set; closes it when it is open and gone. Returns 1.
+  // present, closed and a window is set; closes it when it is open and gone, or when its
+  // handle was lost (then reopens it at once when it is back). Returns 1.
   virtual int OnDeviceChange(sys::WPARAM wParam, sys::LPARAM lParam);
+  // True while the device is open on a handle that the reader found disconnected. Such a
+  // handle stays dead even when the device comes back at the same path, which a removal and
+  // an arrival handled together (a quick replug) would otherwise leave open.
+  bool HandleLost() const { return handleLost_.load(); }
 
   // Watches for arrivals and removals; each one posts WM_DEVICECHANGE (0, 0) to the notify
   // window. False with last result 183 when already registered.
@@ -95,6 +100,7 @@ class CHIDCommWnd : public CStdHIDComm {
   std::mutex readerMutex_;
   std::condition_variable readerWake_;
   bool readerResumed_ = false;
+  std::atomic<bool> handleLost_{false};
 };
 
 }  // namespace device

@@ -300,9 +300,10 @@ bool CKavrinUSBComm::OnReport(const uint8_t* b, size_t length) {
 int CKavrinUSBComm::OnDeviceChange(sys::WPARAM, sys::LPARAM) {
   std::string found;
   const bool present = FindMouseDevice(found);
-  // After an unplug and replug handled late, the mouse may be back at another node while the
-  // old handle is still open: treat that as its removal followed by its arrival.
-  if (IsOpen() && (!present || found != path)) CloseReader();
+  // After an unplug and replug handled late, the mouse may be back, at another node or at the
+  // same one, while the old handle is still open: treat that as its removal followed by its
+  // arrival.
+  if (IsOpen() && (!present || found != path || HandleLost())) CloseReader();
   if (present && !IsOpen() && GetNotifyWindow() != nullptr) OpenWithReader(found);
   return 1;
 }

@@ -3,8 +3,10 @@
 // that only counts what it is asked to do.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "app/DeviceEvents.h"
 #include "device/DeviceCommand.h"
@@ -74,7 +76,8 @@ class DeviceEventsTest : public ::testing::Test {
 struct ChangeCase {
   const char* name;
   bool openBefore;
-  bool windowSet;     // the transport knows the window (else OpenDevice reopens)
+  bool replugged;  // unplugged and plugged in again while open, before the change is handled
+  bool windowSet;  // the transport knows the window (else OpenDevice reopens)
   bool pluggedAfter;
   bool readFails;
   uint32_t idAfter;
@@ -84,7 +87,8 @@ struct ChangeCase {
 };
 void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
 
-class DeviceChangeTest : public DeviceEventsTest, public ::testing::WithParamInterface<ChangeCase> {};
+class DeviceChangeTest : public DeviceEventsTest,
+                         public ::testing::WithParamInterface<ChangeCase> {};
 
 TEST_P(DeviceChangeTest, ReadsAMouseThatCameBackAndHidesForAnotherOne) {
   const ChangeCase& c = GetParam();
@@ -98,6 +102,13 @@ TEST_P(DeviceChangeTest, ReadsAMouseThatCameBackAndHidesForAnotherOne) {
     events.OnDeviceChange(0, 0);
     ASSERT_FALSE(comm.IsOpen());
     if (!c.windowSet) comm.Close();  // the window is forgotten with the closed device
+  }
+  if (c.replugged) {
+    backend.Mouse().Disconnect();
+    // The reader finds the handle dead before the window hears of it.
+    for (int i = 0; i < 500 && !comm.HandleLost(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_TRUE(comm.HandleLost());
   }
   hides = refreshes = 0;
   backend.Mouse().SetCurrentMode(2);
@@ -120,29 +131,31 @@ TEST_P(DeviceChangeTest, ReadsAMouseThatCameBackAndHidesForAnotherOne) {
   if (c.readFresh) {
     EXPECT_EQ(std::memcmp(&S().AppliedModes[1], &S().EditingModes[1], sizeof(tagMODEINFO)), 0);
   }
-  EXPECT_EQ(Commands(device::CMD_FLASH_READ) > 0, c.openAfter && !c.openBefore);
+  EXPECT_EQ(Commands(device::CMD_FLASH_READ) > 0,
+            c.openAfter && (!c.openBefore || c.replugged));
   EXPECT_EQ(hides, c.hidden ? 1 : 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, DeviceChangeTest,
-    ::testing::Values(
-        ChangeCase{"AnotherDeviceWhileOpen", true, true, true, false, sim::kDefaultDeviceId, true,
-                   false, false},
-        ChangeCase{"WhileOpenTheIdentityFails", true, true, true, false, kOtherDevice, true, false,
-                   true},
-        ChangeCase{"UnpluggedWhileOpen", true, true, false, false, sim::kDefaultDeviceId, false,
-                   false, true},
-        ChangeCase{"PluggedAgainReopenedByTheTransport", false, true, true, false,
-                   sim::kDefaultDeviceId, true, true, false},
-        ChangeCase{"PluggedAgainReopenedByOpenDevice", false, false, true, false,
-                   sim::kDefaultDeviceId, true, true, false},
-        ChangeCase{"PluggedAgainButTheReadFails", false, true, true, true, sim::kDefaultDeviceId,
-                   true, false, false},
-        ChangeCase{"PluggedAgainAnotherMouse", false, true, true, false, kOtherDevice, true, true,
-                   true},
-        ChangeCase{"StillUnplugged", false, true, false, false, sim::kDefaultDeviceId, false,
-                   false, true}),
+    ::testing::Values(ChangeCase{"AnotherDeviceWhileOpen", true, false, true, true, false,
+                                 sim::kDefaultDeviceId, true, false, false},
+                      ChangeCase{"WhileOpenTheIdentityFails", true, false, true, true, false,
+                                 kOtherDevice, true, false, true},
+                      ChangeCase{"UnpluggedWhileOpen", true, false, true, false, false,
+                                 sim::kDefaultDeviceId, false, false, true},
+                      ChangeCase{"PluggedAgainReopenedByTheTransport", false, false, true, true,
+                                 false, sim::kDefaultDeviceId, true, true, false},
+                      ChangeCase{"PluggedAgainReopenedByOpenDevice", false, false, false, true,
+                                 false, sim::kDefaultDeviceId, true, true, false},
+                      ChangeCase{"PluggedAgainButTheReadFails", false, false, true, true, true,
+                                 sim::kDefaultDeviceId, true, false, false},
+                      ChangeCase{"PluggedAgainAnotherMouse", false, false, true, true, false,
+                                 kOtherDevice, true, true, true},
+                      ChangeCase{"UnpluggedAndPluggedAgainBeforeEitherChange", true, true, true,
+                                 true, false, sim::kDefaultDeviceId, true, true, false},
+                      ChangeCase{"StillUnplugged", false, false, true, false, false,
+                                 sim::kDefaultDeviceId, false, false, true}),
     [](const ::testing::TestParamInfo<ChangeCase>& info) { return std::string(info.param.name); });
 
 // --- Mode and DPI reported by the mouse ------------------------------------------------------

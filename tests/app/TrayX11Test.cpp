@@ -169,18 +169,24 @@ TEST_F(MouseButtonsTest, FollowsTheForegroundProgramAndCarriesOutTheButtons) {
   WriteDefaults(Script("first"), Script("third"));
 
   Child program = Program({"/s"});
-  // A mode chosen with the mouse's own button is taken over: button 5 of mode 3 runs "third".
-  ASSERT_TRUE(Control("mode 3 1 2")) << Log();
-  ASSERT_TRUE(WaitFor([&] { return StateMode() == 3; }, 15000)) << Log();
-  std::this_thread::sleep_for(std::chrono::milliseconds(300));
-  ASSERT_TRUE(Control("keys 0x20"));
-  EXPECT_TRUE(WaitFor([&] { return Ran() == "third\n"; }, 15000)) << Ran() << Log();
-  ASSERT_TRUE(Control("keys 0"));
-
-  // The mode follows the program in front.
+  // The mode follows the program in front; that the mouse went to mode 1 also tells that the
+  // program has opened it and hears its reports.
   Child alpha = Client("alpha-client", 50);
   EXPECT_TRUE(WaitFor([&] { return desk.ActivePid() == alpha.Pid(); }, 15000));
-  EXPECT_TRUE(WaitFor([&] { return StateMode() == 1; }, 15000)) << Log();
+  ASSERT_TRUE(WaitFor([&] { return StateMode() == 1; }, 15000)) << Log();
+
+  {
+    // In front of a program that no mode follows, a mode chosen with the mouse's own button
+    // is taken over: button 5 of mode 3 runs "third".
+    Child gamma = Client("gamma-client", 550);
+    ASSERT_TRUE(WaitFor([&] { return desk.ActivePid() == gamma.Pid(); }, 15000));
+    ASSERT_TRUE(Control("mode 3 1 2")) << Log();
+    ASSERT_TRUE(WaitFor([&] { return StateMode() == 3; }, 15000)) << Log();
+    ASSERT_TRUE(Control("keys 0x20"));
+    EXPECT_TRUE(WaitFor([&] { return Ran() == "third\n"; }, 15000)) << Ran() << Log();
+    ASSERT_TRUE(Control("keys 0"));
+  }
+
   Child beta = Client("beta-client", 550);
   EXPECT_TRUE(WaitFor([&] { return desk.ActivePid() == beta.Pid(); }, 15000));
   EXPECT_TRUE(WaitFor([&] { return StateMode() == 2; }, 15000)) << Log();
@@ -220,12 +226,19 @@ TEST_F(MouseButtonsTest, FollowsTheForegroundProgramAndCarriesOutTheButtons) {
   ASSERT_TRUE(Control("keys 0"));
 
   // Unplugged and plugged again, the mouse is read afresh with the default files: button 5 of
-  // mode 1 now runs "second".
+  // mode 1 now runs "second". The mouse comes back in beta's mode 2 while alpha is in front, so
+  // its going to mode 1 tells that the program has read it again.
+  const std::vector<Desk::Found> betaWindows = desk.WindowsOf(beta.Pid());
+  ASSERT_FALSE(betaWindows.empty());
+  desk.Activate(betaWindows.front().window);
+  ASSERT_TRUE(WaitFor([&] { return StateMode() == 2; }, 15000)) << Log();
   WriteDefaults(Script("second"), Script("third"));
   ASSERT_TRUE(Control("unplug"));
   std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  desk.Activate(alphaWindows.front().window);
+  EXPECT_TRUE(WaitFor([&] { return desk.ActivePid() == alpha.Pid(); }, 15000));
   ASSERT_TRUE(Control("plug"));
-  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  ASSERT_TRUE(WaitFor([&] { return StateMode() == 1; }, 15000)) << Log();
   ASSERT_TRUE(Control("keys 0x20"));
   EXPECT_TRUE(WaitFor([&] { return Ran() == "third\nfirst\nsecond\n"; }, 15000)) << Ran() << Log();
   ASSERT_TRUE(Control("keys 0"));

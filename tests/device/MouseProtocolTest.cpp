@@ -54,6 +54,9 @@ class TestComm : public device::CKavrinUSBComm {
     hReplyEvent.Set();
   }
 
+  // Stops the device notifications, so that only the reader can tell the window of a loss.
+  void StopWatching() { hDevNotify.reset(); }
+
   uint16_t OpenUsagePage() {
     device::HidDeviceInfo d;
     return GetDeviceInfo(d) ? d.caps.UsagePage : 0;
@@ -733,6 +736,43 @@ TEST_F(MouseProtocol, ArrivalReopensTheMouseCollectionNotTheFirstWithItsIds) {
     ASSERT_TRUE(comm->IsOpen());
     EXPECT_EQ(comm->OpenUsagePage(), c.usagePage);
     EXPECT_EQ(comm->GetModeInfo(), c.commandResult);
+  }
+}
+
+// The mouse unplugged and plugged in again at the same node before the window handled either
+// change: the old handle reads nothing any more, so it is closed and the mouse opened afresh.
+TEST_F(MouseProtocol, AQuickReplugAtTheSameNodeReopensTheMouse) {
+  struct Case {
+    const char* name;
+    bool transportRule;
+    int commandResult;
+  };
+  const Case cases[] = {{"protocol", false, 1}, {"transport", true, 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    mouse.Reconnect();
+    OpenMouse(kShortReplyMs);
+    comm->StopWatching();
+    const size_t changes = window.PostedCount(sys::WM_DEVICECHANGE);
+    mouse.Disconnect();
+    ASSERT_TRUE(window.WaitForPosted(sys::WM_DEVICECHANGE, changes + 1)) << "the reader tells";
+    EXPECT_TRUE(comm->HandleLost());
+    EXPECT_TRUE(comm->IsOpen());
+    mouse.Reconnect();
+
+    if (c.transportRule) {
+      comm->CHIDCommWnd::OnDeviceChange(0, 0);
+    } else {
+      comm->OnDeviceChange(0, 0);
+    }
+    ASSERT_TRUE(comm->IsOpen());
+    EXPECT_FALSE(comm->HandleLost());
+    EXPECT_EQ(comm->GetModeInfo(), c.commandResult);
+    if (!c.transportRule) {
+      const size_t keys = window.PostedCount(keyMsg);
+      mouse.InjectKeyStatus(0x20);
+      EXPECT_TRUE(window.WaitForPosted(keyMsg, keys + 1)) << "the new handle reads the buttons";
+    }
   }
 }
 
