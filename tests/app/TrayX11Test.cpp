@@ -58,11 +58,21 @@ TEST_F(DesktopTest, StartsIntoTheTrayAndItsMenuSwitchesTheStartAndEndsTheProgram
   EXPECT_EQ(Log().find("notification area"), std::string::npos) << Log();
 
   // A right press opens the menu at the cursor, kept on the screen (the tray is at the bottom).
-  const QPoint at = icon->geometry.center();
+  // The tray host may still be laying out a newly docked icon and take the first press
+  // itself: the press is repeated at the icon's latest place while no menu shows.
+  QPoint at = icon->geometry.center();
   std::optional<Desk::Found> menu;
   const auto openMenu = [&] {
-    desk.Click(at, 3);
-    return WaitFor([&] { return (menu = desk.MenuOf(program.Pid())).has_value(); }, 15000);
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      if (const std::optional<Desk::Found> now = desk.TrayIconOf(program.Pid())) {
+        at = now->geometry.center();
+      }
+      desk.Click(at, 3);
+      if (WaitFor([&] { return (menu = desk.MenuOf(program.Pid())).has_value(); }, 5000)) {
+        return true;
+      }
+    }
+    return false;
   };
   ASSERT_TRUE(openMenu()) << Log();
   EXPECT_TRUE(QRect(0, 0, 1024, 768).contains(menu->geometry));
@@ -107,8 +117,7 @@ TEST_F(DesktopTest, StartsIntoTheTrayAndItsMenuSwitchesTheStartAndEndsTheProgram
 
   // Exit ends the program with 0.
   if (icon) {
-    desk.Click(icon->geometry.center(), 3);
-    ASSERT_TRUE(WaitFor([&] { return (menu = desk.MenuOf(program.Pid())).has_value(); }, 15000));
+    ASSERT_TRUE(openMenu()) << Log();
     desk.Click(menu->geometry.topLeft() + QPoint(1 + 50, 1 + 22 + 22 + 8 + 11));
   }
   EXPECT_EQ(program.Wait(10000), std::optional<int>(0)) << Log();
