@@ -6,6 +6,7 @@
 
 #include "resources/MenuTextTable.h"
 #include "tests/app/AppFixture.h"
+#include "tests/platform/ui/QtTestSupport.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ TEST_F(TrayTest, DoubleClickShowsTheExpectedMouseAndSingleClicksDoNothing) {
   EXPECT_FALSE(w.isVisible());
   Notify(WM_LBUTTONDBLCLK);
   EXPECT_TRUE(w.isVisible());
-  EXPECT_TRUE(QTest::qWaitForWindowActive(&w, 2000));
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&w, uitest::kWindowWaitMs));
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(w.GetProp(u"IsMyDeivce"), 1u);
 }

@@ -26,6 +26,7 @@
 #include "skin/WarningDlg.h"
 #include "tests/pages/TestSkinFixture.h"
 #include "tests/platform/sys/FileTestUtil.h"
+#include "tests/platform/ui/QtTestSupport.h"
 
 namespace {
 
@@ -64,7 +65,7 @@ class KeyDefinePageTest : public ::testing::Test {
     page->SetHost(std::move(host));
     page->Create();
     page->SetKeyData(modes[mode].keys);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner, uitest::kWindowWaitMs));
   }
   void TearDown() override {
     delete page;

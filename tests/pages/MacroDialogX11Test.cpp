@@ -24,6 +24,7 @@
 // After Qt's headers: Xlib's macros would meet Qt's names.
 #include "tests/hook/XKeyboard.h"
 #include "tests/platform/ui/XvfbQtTest.h"
+#include "tests/platform/ui/QtTestSupport.h"
 // Xlib's event names would hide Qt's.
 #undef KeyPress
 #undef KeyRelease
@@ -82,7 +83,7 @@ class MacroManagerX11 : public XvfbQtTest {
     dialog = std::make_unique<CMacroDialog>(skin, folder, QStringLiteral("MacroManagerDialog"),
                                             store, 0, nullptr, modes);
     dialog->Create();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get(), uitest::kWindowWaitMs));
     bool active = false;
     for (int i = 0; i < 10 && !active && WindowManaged(); ++i) {
       dialog->activateWindow();
@@ -211,7 +212,7 @@ TEST_F(MacroManagerX11, RightClickInTheEventListOpensTheMenuAtTheCursor) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->MacroMenu() && dialog->MacroMenu()->Window(); },
                               3000));
   QWidget* menu = dialog->MacroMenu()->Window();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu, uitest::kWindowWaitMs));
   QPoint expected = list.mapToGlobal(local);
   CBmpMenu::KeepOnScreen(expected, 231, 264);
   EXPECT_EQ(dialog->MacroMenu()->Position(), expected);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/pages/PageFixture.h"
+#include "tests/platform/ui/QtTestSupport.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MousePictureTest, HoverAndPressLeaveTheFacesAlone) {
   parent.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&parent));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&parent, uitest::kWindowWaitMs));
   CBitmapBtn& marker = page->Marker(2);
   const QImage before = uitest::Render(marker);
   const QPoint middle = marker.rect().center();

@@ -13,6 +13,7 @@
 #include "skin/BitmapBtn.h"
 #include "tests/skin/MenuTestSupport.h"
 #include "tests/skin/SkinFixture.h"
+#include "tests/platform/ui/QtTestSupport.h"
 
 namespace {
 
@@ -145,7 +146,7 @@ TEST_F(ListBoxExTest, EnterAndEscNeverReachTheDialog) {
   inDialog->Create(QRect(0, 30, 150, 100), &dialog);
   dialog.show();
   dialog.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog, uitest::kWindowWaitMs));
   inDialog->AddItem(Data(4, 5), QStringLiteral("5 ms"), false);
   inDialog->BeginEdit(0);
   ASSERT_NE(inDialog->Editor(), nullptr);

@@ -172,7 +172,7 @@ TEST_F(X11Test, FunctionMenu) {
   const QPoint anchor = page->mapToGlobal(QPoint(40, 60));
   auto menu = MakeFunctionMenu(page, anchor);
   QWidget* w = menu->Window();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(w));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w, uitest::kWindowWaitMs));
   EXPECT_EQ(w->parentWidget(), &owner);
   EXPECT_EQ(w->geometry(), QRect(anchor, QSize(128, 375)));
   // Kept above the owner, and no taskbar entry: a utility window owned by another (taskbars
@@ -189,7 +189,7 @@ TEST_F(X11Test, FunctionMenu) {
   input.Move(o + QPoint(60, 17 + 8));
   ASSERT_TRUE(QTest::qWaitFor([&] { return menu->OpenSubmenu() != nullptr; }, 3000));
   QWidget* sub = menu->OpenSubmenu()->Window();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(sub));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(sub, uitest::kWindowWaitMs));
   EXPECT_EQ(menu->OpenSubmenu()->MenuId(), 1);
   EXPECT_EQ(sub->geometry().topLeft(), o + QPoint(128, 17));
   EXPECT_EQ(sub->frameGeometry().topLeft(), o + QPoint(128, 17));  // no frame, exactly there
@@ -273,7 +273,7 @@ TEST_F(X11Test, MacroMenu) {
   if (!WindowManaged()) GTEST_SKIP() << "openbox is not installed";
   const QPoint o = owner.mapToGlobal(QPoint(100, 60));
   auto top = MakeMacroMenu(&owner, o);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(top->Window()));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(top->Window(), uitest::kWindowWaitMs));
   EXPECT_EQ(top->Window()->geometry(), QRect(o, QSize(95, 103)));
   // Opening a menu does not take the activation from the owner.
   QTest::qWait(500);
@@ -285,14 +285,14 @@ TEST_F(X11Test, MacroMenu) {
   input.Move(o + QPoint(40, 3 * 17 + 8));
   CMacroMenu* buttons = top->Items()[3].submenu;
   ASSERT_TRUE(QTest::qWaitFor([&] { return Shown(buttons->Window()); }, 3000));
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(buttons->Window()));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(buttons->Window(), uitest::kWindowWaitMs));
   EXPECT_EQ(buttons->Window()->geometry().topLeft(), o + QPoint(93, 51));
   input.Move(o + QPoint(94, 3 * 17 + 8));  // the overlap: on the item and on the submenu
   input.Move(o + QPoint(93 + 30, 3 * 17 + 8));
   input.Move(o + QPoint(93 + 30, 51 + 17 + 8));
   CMacroMenu* events = buttons->Items()[1].submenu;
   ASSERT_TRUE(QTest::qWaitFor([&] { return Shown(events->Window()); }, 3000));
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(events->Window()));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(events->Window(), uitest::kWindowWaitMs));
   EXPECT_EQ(events->Window()->geometry().topLeft(), o + QPoint(93 + 68, 51 + 17));
   input.Move(o + QPoint(93 + 68 + 30, 51 + 17 + 8));
   input.Move(o + QPoint(93 + 68 + 32, 51 + 17 + 9));
@@ -313,7 +313,7 @@ TEST_F(X11Test, MacroMenu) {
 
   // Another client becomes active: the open tree goes.
   top = MakeMacroMenu(&owner, o);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(top->Window()));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(top->Window(), uitest::kWindowWaitMs));
   input.Move(o + QPoint(40, 3 * 17 + 8));
   ASSERT_TRUE(QTest::qWaitFor([&] { return Shown(top->Items()[3].submenu->Window()); }, 3000));
   input.ActivateOtherClient();

@@ -19,6 +19,7 @@
 #include "skin/ProgressDlg.h"
 #include "skin/SkinValues.h"
 #include "skin/WarningDlg.h"
+#include "tests/platform/ui/QtTestSupport.h"
 // After Qt's headers: Xlib's macros would meet Qt's names.
 #include "tests/platform/ui/XvfbQtTest.h"
 
@@ -69,7 +70,7 @@ TEST_P(ShapedDialogTest, ShownWithItsShape) {
     dialog->Create();
     dialog->show();
   }
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get(), uitest::kWindowWaitMs));
 
   const QImage mask = skin::LoadSkinImage(folder, skinFile, section, u"BackGroundMaskImage");
   const QImage sheet = skin::LoadSkinImage(folder, skinFile, section, u"NormalImage");

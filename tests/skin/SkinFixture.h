@@ -24,7 +24,7 @@ class SkinFixture : public ::testing::Test {
     owner.setGeometry(geometry);
     owner.show();
     owner.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner, uitest::kWindowWaitMs));
   }
 
   uitest::TempDir dir;

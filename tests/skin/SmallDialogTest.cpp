@@ -8,6 +8,7 @@
 #include "skin/ProgressDlg.h"
 #include "skin/WarningDlg.h"
 #include "tests/skin/SkinFixture.h"
+#include "tests/platform/ui/QtTestSupport.h"
 
 namespace {
 
@@ -189,7 +190,7 @@ TEST_F(ProgressDlgTest, BarFillsItsShareAndRepaintsAtOnce) {
     }
   }
 
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog, uitest::kWindowWaitMs));
   PaintCounter counter;
   bar.installEventFilter(&counter);
   bar.SetPos(60);

@@ -24,6 +24,10 @@
 // Helpers of the widget tests.
 namespace uitest {
 
+// How long a test waits for a window to be exposed or activated: generous, since a loaded
+// machine running many X servers at once can take seconds.
+inline constexpr int kWindowWaitMs = 15000;
+
 // A fresh temporary folder with Qt conveniences.
 class TempDir : public testutil::TempFolder {
  public:
