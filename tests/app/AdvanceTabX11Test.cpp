@@ -65,12 +65,12 @@ class AdvanceTabX11Test : public ::testing::Test, protected apptest::ProgramOnSc
   QRect DialogOf(const char16_t* section, const char* normalSheet) {
     const QSize size = SkinRect(section, u"WindowsRect").size();
     Window dialog = 0;
-    WaitFor([&] { return (dialog = x_.WindowOf(program_.Pid(), size)) != 0; }, 5000);
+    WaitFor([&] { return (dialog = x_.WindowOf(program_.Pid(), size)) != 0; }, 15000);
     if (!dialog) return QRect();
     const QRect placed = x_.Geometry(dialog);
     const QImage sheet(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/") + QString::fromLatin1(normalSheet));
     const QPoint ok = SkinRect(section, u"KeyOKRect").center();
-    WaitFor([&] { return x_.Capture(placed).pixel(ok) == sheet.pixel(ok); }, 5000);
+    WaitFor([&] { return x_.Capture(placed).pixel(ok) == sheet.pixel(ok); }, 15000);
     return placed;
   }
   void ClickIn(const QRect& dialog, const char16_t* section, const char16_t* key) {
@@ -122,7 +122,7 @@ TEST_F(AdvanceTabX11Test, CyanAndTheFastestPointerReachTheMouseAndTheXServer) {
   // The slider shows its last cell lit once the release is handled.
   const QImage down(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/SystemSettingPage_Down.png"));
   const QPoint lastCell(speed.right() - 8, speed.center().y());
-  WaitFor([&] { return x_.Capture(placed_).pixel(lastCell) == down.pixel(lastCell); }, 5000);
+  WaitFor([&] { return x_.Capture(placed_).pixel(lastCell) == down.pixel(lastCell); }, 15000);
   Capture(placed_, "AdvanceTab_Edited.png");
   Click(u"MainWindow", u"KeyApplyRect");
 
@@ -156,7 +156,7 @@ TEST_F(AdvanceTabX11Test, CreateStoresTheTypedTextsAndModifyWithEscapeKeepsThem)
   x_.Type("/usr/games/arena");
   Capture(dialog, "ProfileDialog_Create.png");
   ClickIn(dialog, u"CreateProfileDialog", u"KeyOKRect");
-  ASSERT_TRUE(WaitFor([&] { return x_.WindowOf(program_.Pid(), dialog.size()) == 0; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return x_.WindowOf(program_.Pid(), dialog.size()) == 0; }, 15000));
   ASSERT_TRUE(ApplyAndWaitForTheDefaultFiles()) << session_.Log();
 
   Bytes saved = ReadAll(DefaultFile(0));
@@ -172,7 +172,7 @@ TEST_F(AdvanceTabX11Test, CreateStoresTheTypedTextsAndModifyWithEscapeKeepsThem)
   ClickIn(dialog, u"CreateProfileDialog", u"KeyEditModeNameRect");
   x_.Type("other");
   x_.Key(XK_Escape);
-  ASSERT_TRUE(WaitFor([&] { return x_.WindowOf(program_.Pid(), dialog.size()) == 0; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return x_.WindowOf(program_.Pid(), dialog.size()) == 0; }, 15000));
   ASSERT_TRUE(ApplyAndWaitForTheDefaultFiles()) << session_.Log();
   EXPECT_EQ(ReadAll(DefaultFile(0)), saved);
 }
@@ -191,7 +191,7 @@ TEST_F(AdvanceTabX11Test, ConfirmedRestoreThenApplySavesTheFactoryModes) {
   ASSERT_FALSE(warning.isEmpty()) << "no restore warning; log:\n" << session_.Log();
   Capture(warning, "RestoreWarning.png");
   ClickIn(warning, u"RestoreWarningDialog", u"KeyOKRect");
-  ASSERT_TRUE(WaitFor([&] { return x_.WindowOf(program_.Pid(), warning.size()) == 0; }, 5000));
+  ASSERT_TRUE(WaitFor([&] { return x_.WindowOf(program_.Pid(), warning.size()) == 0; }, 15000));
   Capture(placed_, "AdvanceTab_Restored.png");
   ASSERT_TRUE(ApplyAndWaitForTheDefaultFiles()) << session_.Log();
 

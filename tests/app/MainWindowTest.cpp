@@ -1,6 +1,5 @@
 // The main window against the simulated mouse, on Qt's offscreen platform.
 #include <QTimer>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -16,6 +15,7 @@
 #include "skin/ProgressDlg.h"
 #include "skin/SkinValues.h"
 #include "tests/app/AppFixture.h"
+#include "tests/platform/ui/QtTestSupport.h"
 
 namespace {
 
@@ -400,7 +400,7 @@ TEST_F(MainWindowTest, AMouseLostDuringApplyIsHandledOnceApplyHasEnded) {
   Click(Button::Apply);
   EXPECT_EQ(boxes, std::vector<QString>{QStringLiteral("保存E2数据失败！")});
   EXPECT_TRUE(openDuringBox) << "the device change waits for the end of Apply";
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.Device().IsOpen(); }, 2000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.Device().IsOpen(); }, uitest::kWaitMs));
 }
 
 TEST_F(MainWindowTest, ApplyWithTheMouseClosedShowsAndWritesNothing) {
@@ -476,7 +476,7 @@ TEST_F(MainWindowTest, AnUnpluggedMouseIsClosed) {
   CKavrinDireZerudDlg& w = Start();
   ASSERT_TRUE(w.Device().IsOpen());
   backend.Mouse().Disconnect();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.Device().IsOpen(); }, 2000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !w.Device().IsOpen(); }, uitest::kWaitMs));
 }
 
 // --- A later start --------------------------------------------------------------------------

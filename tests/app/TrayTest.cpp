@@ -53,7 +53,7 @@ TEST_F(TrayTest, DoubleClickShowsTheExpectedMouseAndSingleClicksDoNothing) {
   EXPECT_FALSE(w.isVisible());
   Notify(WM_LBUTTONDBLCLK);
   EXPECT_TRUE(w.isVisible());
-  EXPECT_TRUE(QTest::qWaitForWindowActive(&w, uitest::kWindowWaitMs));
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&w, uitest::kWaitMs));
   EXPECT_TRUE(boxes.empty());
   EXPECT_EQ(w.GetProp(u"IsMyDeivce"), 1u);
 }
@@ -89,7 +89,7 @@ TEST_F(TrayTest, ShowMainPanelWarnsAtEveryFailureAndShowsTheExpectedMouse) {
   EXPECT_FALSE(w.isVisible());
 
   backend.Mouse().Reconnect();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Device().IsOpen(); }, 2000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.Device().IsOpen(); }, uitest::kWaitMs));
   Command(ID_TRAY_SHOWMAINPANEL);
   EXPECT_TRUE(w.isVisible());
   EXPECT_EQ(boxes.size(), 2u);

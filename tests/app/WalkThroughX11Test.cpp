@@ -84,7 +84,7 @@ class WalkThroughX11Test : public ::testing::Test, protected apptest::DesktopOnS
     return Find([size](const QRect& r) { return r.size() == size; }, timeoutMs);
   }
   bool Gone(QSize size) {
-    return WaitFor([&] { return !FindSized(size, 0); }, 5000);
+    return WaitFor([&] { return !FindSized(size, 0); }, 15000);
   }
 
   // Starts the program and waits for its main window.

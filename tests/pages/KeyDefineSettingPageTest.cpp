@@ -65,7 +65,7 @@ class KeyDefinePageTest : public ::testing::Test {
     page->SetHost(std::move(host));
     page->Create();
     page->SetKeyData(modes[mode].keys);
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner, uitest::kWindowWaitMs));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner, uitest::kWaitMs));
   }
   void TearDown() override {
     delete page;

@@ -83,7 +83,7 @@ class MacroManagerX11 : public XvfbQtTest {
     dialog = std::make_unique<CMacroDialog>(skin, folder, QStringLiteral("MacroManagerDialog"),
                                             store, 0, nullptr, modes);
     dialog->Create();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get(), uitest::kWindowWaitMs));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get(), uitest::kWaitMs));
     bool active = false;
     for (int i = 0; i < 10 && !active && WindowManaged(); ++i) {
       dialog->activateWindow();
@@ -135,9 +135,10 @@ TEST_F(MacroManagerX11, RecordsKeysInOrderAndEnterAndEscPressNothing) {
   EXPECT_EQ(dialog->result(), 0);
 
   Click(dialog->DelayToggle());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Manager().DelayRecordingCheck() == 1; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Manager().DelayRecordingCheck() == 1; },
+                              uitest::kWaitMs));
   Click(dialog->StartRecordButton());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Manager().IsRecording(); }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->Manager().IsRecording(); }, uitest::kWaitMs));
   EXPECT_EQ(dialog->EventList().GetCount(), 0);
 
   using hooktest::kKeyA;
@@ -178,7 +179,7 @@ TEST_F(MacroManagerX11, RecordsKeysInOrderAndEnterAndEscPressNothing) {
     }
     return keyRows.size() >= expected.size();
   };
-  EXPECT_TRUE(QTest::qWaitFor(read, 5000));
+  EXPECT_TRUE(QTest::qWaitFor(read, uitest::kWaitMs));
   EXPECT_EQ(keyRows, expected);
   EXPECT_EQ(keyTexts, (QStringList{"A", "A", "LShift", "B", "B", "LShift", "Enter", "Enter",
                                    "Esc", "Esc"}));
@@ -195,11 +196,11 @@ TEST_F(MacroManagerX11, RecordsKeysInOrderAndEnterAndEscPressNothing) {
   uitest::SaveScreen(QStringLiteral("MacroManager_Recording"), Area());
 
   Click(dialog->StopRecordButton());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Manager().IsRecording(); }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->Manager().IsRecording(); }, uitest::kWaitMs));
   EXPECT_EQ(std::memcmp(&store.macroStore, before.get(), sizeof *before), 0)
       << "nothing reaches the store before OK";
   Click(dialog->OkButton());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->isVisible(); }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !dialog->isVisible(); }, uitest::kWaitMs));
   EXPECT_EQ(dialog->result(), ui::IDOK);
   EXPECT_EQ(store.macroStore.macros[0].eventCount,
             static_cast<uint32_t>(expected.size()) + static_cast<uint32_t>(delays));
@@ -212,7 +213,7 @@ TEST_F(MacroManagerX11, RightClickInTheEventListOpensTheMenuAtTheCursor) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->MacroMenu() && dialog->MacroMenu()->Window(); },
                               3000));
   QWidget* menu = dialog->MacroMenu()->Window();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu, uitest::kWindowWaitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu, uitest::kWaitMs));
   QPoint expected = list.mapToGlobal(local);
   CBmpMenu::KeepOnScreen(expected, 231, 264);
   EXPECT_EQ(dialog->MacroMenu()->Position(), expected);
@@ -224,7 +225,7 @@ TEST_F(MacroManagerX11, RightClickInTheEventListOpensTheMenuAtTheCursor) {
   ASSERT_GE(rows, 1);
   const int selected = list.GetCurSel();
   ClickAt(*menu, QPoint(20, 5 * 17 + 8));  // the sixth item
-  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->MacroMenu() == nullptr; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return dialog->MacroMenu() == nullptr; }, uitest::kWaitMs));
   EXPECT_EQ(list.GetCount(), selected >= 0 ? rows - 1 : rows);
 }
 

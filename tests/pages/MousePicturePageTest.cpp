@@ -62,7 +62,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(MousePictureTest, HoverAndPressLeaveTheFacesAlone) {
   parent.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&parent, uitest::kWindowWaitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&parent, uitest::kWaitMs));
   CBitmapBtn& marker = page->Marker(2);
   const QImage before = uitest::Render(marker);
   const QPoint middle = marker.rect().center();

@@ -146,7 +146,7 @@ TEST_F(ListBoxExTest, EnterAndEscNeverReachTheDialog) {
   inDialog->Create(QRect(0, 30, 150, 100), &dialog);
   dialog.show();
   dialog.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog, uitest::kWindowWaitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog, uitest::kWaitMs));
   inDialog->AddItem(Data(4, 5), QStringLiteral("5 ms"), false);
   inDialog->BeginEdit(0);
   ASSERT_NE(inDialog->Editor(), nullptr);

@@ -172,7 +172,7 @@ TEST_F(X11Test, FunctionMenu) {
   const QPoint anchor = page->mapToGlobal(QPoint(40, 60));
   auto menu = MakeFunctionMenu(page, anchor);
   QWidget* w = menu->Window();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(w, uitest::kWindowWaitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(w, uitest::kWaitMs));
   EXPECT_EQ(w->parentWidget(), &owner);
   EXPECT_EQ(w->geometry(), QRect(anchor, QSize(128, 375)));
   // Kept above the owner, and no taskbar entry: a utility window owned by another (taskbars
@@ -187,9 +187,9 @@ TEST_F(X11Test, FunctionMenu) {
 
   // Onto item 1: its submenu beside it.
   input.Move(o + QPoint(60, 17 + 8));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return menu->OpenSubmenu() != nullptr; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return menu->OpenSubmenu() != nullptr; }, uitest::kWaitMs));
   QWidget* sub = menu->OpenSubmenu()->Window();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(sub, uitest::kWindowWaitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(sub, uitest::kWaitMs));
   EXPECT_EQ(menu->OpenSubmenu()->MenuId(), 1);
   EXPECT_EQ(sub->geometry().topLeft(), o + QPoint(128, 17));
   EXPECT_EQ(sub->frameGeometry().topLeft(), o + QPoint(128, 17));  // no frame, exactly there
@@ -201,7 +201,8 @@ TEST_F(X11Test, FunctionMenu) {
   SaveScreen(QStringLiteral("FunctionMenu"), QRect(o - QPoint(20, 20), QSize(300, 420)));
   owner.messages.clear();
   input.Click(o + QPoint(128 + 30, 17 + 3 * 17 + 8));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !owner.Of(WM_BMPMENU_SELECT).empty(); }, 3000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return !owner.Of(WM_BMPMENU_SELECT).empty(); }, uitest::kWaitMs));
   QTest::qWait(100);
   auto chosen = owner.Of(WM_BMPMENU_SELECT);
   ASSERT_EQ(chosen.size(), 1u);
@@ -210,10 +211,11 @@ TEST_F(X11Test, FunctionMenu) {
 
   // Back onto item 5: the submenu closes; a click there is a top-level choice.
   input.Move(o + QPoint(60, 5 * 17 + 8));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return menu->OpenSubmenu() == nullptr; }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return menu->OpenSubmenu() == nullptr; }, uitest::kWaitMs));
   owner.messages.clear();
   input.Click(o + QPoint(60, 5 * 17 + 8));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !owner.Of(WM_BMPMENU_SELECT).empty(); }, 3000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return !owner.Of(WM_BMPMENU_SELECT).empty(); }, uitest::kWaitMs));
   chosen = owner.Of(WM_BMPMENU_SELECT);
   ASSERT_EQ(chosen.size(), 1u);
   EXPECT_EQ(chosen[0].wParam, 0x00050000u);
@@ -222,9 +224,9 @@ TEST_F(X11Test, FunctionMenu) {
   // Off the menu from an item whose submenu is open: the item's button says where the pointer
   // went, and the submenu closes.
   input.Move(o + QPoint(60, 2 * 17 + 8));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return menu->OpenSubmenu() != nullptr; }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return menu->OpenSubmenu() != nullptr; }, uitest::kWaitMs));
   input.Move(o + QPoint(-40, 2 * 17 + 8));
-  EXPECT_TRUE(QTest::qWaitFor([&] { return menu->OpenSubmenu() == nullptr; }, 3000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return menu->OpenSubmenu() == nullptr; }, uitest::kWaitMs));
 
   menu->DestroyWindow();
   menu.reset();
@@ -273,7 +275,7 @@ TEST_F(X11Test, MacroMenu) {
   if (!WindowManaged()) GTEST_SKIP() << "openbox is not installed";
   const QPoint o = owner.mapToGlobal(QPoint(100, 60));
   auto top = MakeMacroMenu(&owner, o);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(top->Window(), uitest::kWindowWaitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(top->Window(), uitest::kWaitMs));
   EXPECT_EQ(top->Window()->geometry(), QRect(o, QSize(95, 103)));
   // Opening a menu does not take the activation from the owner.
   QTest::qWait(500);
@@ -284,15 +286,15 @@ TEST_F(X11Test, MacroMenu) {
   // Hover the fourth item, then the right button, then click its first item (down).
   input.Move(o + QPoint(40, 3 * 17 + 8));
   CMacroMenu* buttons = top->Items()[3].submenu;
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Shown(buttons->Window()); }, 3000));
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(buttons->Window(), uitest::kWindowWaitMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Shown(buttons->Window()); }, uitest::kWaitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(buttons->Window(), uitest::kWaitMs));
   EXPECT_EQ(buttons->Window()->geometry().topLeft(), o + QPoint(93, 51));
   input.Move(o + QPoint(94, 3 * 17 + 8));  // the overlap: on the item and on the submenu
   input.Move(o + QPoint(93 + 30, 3 * 17 + 8));
   input.Move(o + QPoint(93 + 30, 51 + 17 + 8));
   CMacroMenu* events = buttons->Items()[1].submenu;
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Shown(events->Window()); }, 3000));
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(events->Window(), uitest::kWindowWaitMs));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Shown(events->Window()); }, uitest::kWaitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(events->Window(), uitest::kWaitMs));
   EXPECT_EQ(events->Window()->geometry().topLeft(), o + QPoint(93 + 68, 51 + 17));
   input.Move(o + QPoint(93 + 68 + 30, 51 + 17 + 8));
   input.Move(o + QPoint(93 + 68 + 32, 51 + 17 + 9));
@@ -302,7 +304,8 @@ TEST_F(X11Test, MacroMenu) {
   SaveScreen(QStringLiteral("MacroMenu"), QRect(o - QPoint(20, 20), QSize(280, 220)));
   owner.messages.clear();
   input.Click(o + QPoint(93 + 68 + 30, 51 + 17 + 8));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !owner.Of(WM_MACROMENU_SELECT).empty(); }, 3000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return !owner.Of(WM_MACROMENU_SELECT).empty(); }, uitest::kWaitMs));
   QTest::qWait(100);
   auto chosen = owner.Of(WM_MACROMENU_SELECT);
   ASSERT_EQ(chosen.size(), 1u);
@@ -313,11 +316,12 @@ TEST_F(X11Test, MacroMenu) {
 
   // Another client becomes active: the open tree goes.
   top = MakeMacroMenu(&owner, o);
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(top->Window(), uitest::kWindowWaitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(top->Window(), uitest::kWaitMs));
   input.Move(o + QPoint(40, 3 * 17 + 8));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Shown(top->Items()[3].submenu->Window()); }, 3000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return Shown(top->Items()[3].submenu->Window()); }, uitest::kWaitMs));
   input.ActivateOtherClient();
-  EXPECT_TRUE(QTest::qWaitFor([&] { return top->Window() == nullptr; }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return top->Window() == nullptr; }, uitest::kWaitMs));
   EXPECT_TRUE(top->Items().empty());
   top.reset();
   QTest::qWait(50);
@@ -353,13 +357,16 @@ TEST_F(X11Test, Lists) {
   // A double-click on a name, "abc" typed, Enter.
   owner.messages.clear();
   input.DoubleClick(names->viewport()->mapToGlobal(QPoint(40, 16 + 8)));
-  ASSERT_TRUE(QTest::qWaitFor([&] { return names->Editor() && names->Editor()->hasFocus(); }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return names->Editor() && names->Editor()->hasFocus(); },
+                              uitest::kWaitMs));
   input.Type("abc");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return names->Editor()->text() == QStringLiteral("abc"); }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return names->Editor()->text() == QStringLiteral("abc"); },
+                              uitest::kWaitMs));
   // The delay editor opened from the program, for the screenshot of both lists.
   SaveScreen(QStringLiteral("NameListEditing"), owner.frameGeometry());
   input.Key(XK_Return);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !owner.Of(WM_LBEX_EDITDONE).empty(); }, 3000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return !owner.Of(WM_LBEX_EDITDONE).empty(); }, uitest::kWaitMs));
   QTest::qWait(100);
   auto done = owner.Of(WM_LBEX_EDITDONE);
   ASSERT_EQ(done.size(), 1u);
@@ -370,12 +377,15 @@ TEST_F(X11Test, Lists) {
   // BeginEdit on a delay, "250" typed, Enter.
   owner.messages.clear();
   events->BeginEdit(4);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return events->Editor() && events->Editor()->hasFocus(); }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return events->Editor() && events->Editor()->hasFocus(); },
+                              uitest::kWaitMs));
   input.Type("250");
-  ASSERT_TRUE(QTest::qWaitFor([&] { return events->Editor()->text() == QStringLiteral("250"); }, 3000));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return events->Editor()->text() == QStringLiteral("250"); },
+                              uitest::kWaitMs));
   SaveScreen(QStringLiteral("EventListEditing"), owner.frameGeometry());
   input.Key(XK_Return);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return !owner.Of(WM_LBEX_EDITDONE).empty(); }, 3000));
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return !owner.Of(WM_LBEX_EDITDONE).empty(); }, uitest::kWaitMs));
   EXPECT_EQ(events->GetText(4), QStringLiteral("250 ms"));
   EXPECT_EQ(events->GetItemData(4), ui::MakeLong(4, 250));
   QTest::qWait(100);

@@ -70,7 +70,7 @@ TEST_P(ShapedDialogTest, ShownWithItsShape) {
     dialog->Create();
     dialog->show();
   }
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get(), uitest::kWindowWaitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog.get(), uitest::kWaitMs));
 
   const QImage mask = skin::LoadSkinImage(folder, skinFile, section, u"BackGroundMaskImage");
   const QImage sheet = skin::LoadSkinImage(folder, skinFile, section, u"NormalImage");

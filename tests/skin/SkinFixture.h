@@ -24,7 +24,7 @@ class SkinFixture : public ::testing::Test {
     owner.setGeometry(geometry);
     owner.show();
     owner.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner, uitest::kWindowWaitMs));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&owner, uitest::kWaitMs));
   }
 
   uitest::TempDir dir;

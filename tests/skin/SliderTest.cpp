@@ -88,14 +88,14 @@ TEST_F(DMarkerTest, ADragEndsWhenTheSliderLosesTheMouse) {
   other.setGeometry(600, 100, 50, 50);
   other.show();
   other.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&other, uitest::kWindowWaitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&other, uitest::kWaitMs));
   EXPECT_FALSE(marker.IsDragging());
   uitest::Move(&marker, QPoint(150, 5), Qt::LeftButton);
   EXPECT_EQ(marker.Value(), 2);
 
   // So does hiding the slider in the middle of a drag.
   owner.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&owner, uitest::kWindowWaitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&owner, uitest::kWaitMs));
   uitest::Press(&marker, QPoint(10, 5));
   marker.hide();
   EXPECT_FALSE(marker.IsDragging());

@@ -190,7 +190,7 @@ TEST_F(ProgressDlgTest, BarFillsItsShareAndRepaintsAtOnce) {
     }
   }
 
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog, uitest::kWindowWaitMs));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog, uitest::kWaitMs));
   PaintCounter counter;
   bar.installEventFilter(&counter);
   bar.SetPos(60);

@@ -24,9 +24,9 @@
 // Helpers of the widget tests.
 namespace uitest {
 
-// How long a test waits for a window to be exposed or activated: generous, since a loaded
-// machine running many X servers at once can take seconds.
-inline constexpr int kWindowWaitMs = 15000;
+// How long a test waits for a window to show or an event to arrive: generous, since a loaded
+// machine running many X servers at once can take seconds. A wait that succeeds ends early.
+inline constexpr int kWaitMs = 15000;
 
 // A fresh temporary folder with Qt conveniences.
 class TempDir : public testutil::TempFolder {
