@@ -171,13 +171,11 @@ class MouseButtonsTest : public DesktopTest {
   // same over longer than one tick of its timer. Empty when they never settle.
   std::string Settled() {
     const auto both = [&] { return Buttons("alpha-client") + "|" + Buttons("beta-client"); };
-    std::string now;
     const bool settled = WaitFor(
         [&] {
           const std::string before = both();
           std::this_thread::sleep_for(std::chrono::milliseconds(2 * 300));
-          now = both();
-          return now == before;
+          return both() == before;
         },
         15000);
     EXPECT_TRUE(settled) << "the steps go on after the release";
