@@ -105,12 +105,16 @@ void MacroManager::StopRecording() {
 void MacroManager::OnNew() {
   if (recording_) return;
   SaveCurrentMacro();
+  // A name typed over the shown macro's is taken before another macro is shown, so the list
+  // never keeps a name the store does not get; a refused one is back in the list by now.
+  CommitMacroName();
   NewMacro();
 }
 
 void MacroManager::OnDelete() {
   if (recording_) return;
   SaveCurrentMacro();
+  CommitMacroName();  // as for New
   DeleteMacro();
 }
 
