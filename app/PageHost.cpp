@@ -69,6 +69,7 @@ void CKavrinDireZerudDlg::CreatePages() {
   host.currentMode = [this] { return settings_.CurrentMode(); };
   host.mousePicture = MousePicturePage();
   host.editingModes = settings_.EditingModes;
+  host.appliedModes = settings_.AppliedModes;
   keyDefine->SetHost(std::move(host));
   keyDefine->Create();
   place(Page::KeyDefine, keyDefine);

@@ -4,9 +4,9 @@
 
 #include <string_view>
 
-#include "pages/LimitedLineEdit.h"
 #include "settings/Records.h"
 #include "skin/BitmapBtn.h"
+#include "skin/LimitedLineEdit.h"
 #include "skin/ProfileDlg.h"
 
 // Chooses the program a button runs: a path edit the user types into and a browse button that

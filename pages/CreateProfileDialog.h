@@ -4,9 +4,9 @@
 
 #include <string_view>
 
-#include "pages/LimitedLineEdit.h"
 #include "settings/Records.h"
 #include "skin/BitmapBtn.h"
+#include "skin/LimitedLineEdit.h"
 #include "skin/ProfileDlg.h"
 
 // The profile name and the application path of a mode, edited in a small skinned dialog.

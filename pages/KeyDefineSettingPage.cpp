@@ -16,6 +16,7 @@
 #include "resources/MenuTextTable.h"
 #include "resources/SkinPath.h"
 #include "settings/FunctionCodes.h"
+#include "settings/MacroRenumbering.h"
 #include "skin/BmpMenu.h"
 #include "skin/WarningDlg.h"
 
@@ -203,8 +204,10 @@ void CKeyDefineSettingPage::Assign(tagKEYDEFINEINFO* keys, uint8_t major, uint8_
     CMacroDialog manager(SkinFile(), ImageFolder(), QStringLiteral("MacroManagerDialog"),
                          macroStore_, first, DialogParent(), host_.editingModes,
                          host_.hookFolder);
-    if (manager.DoModal() == ui::IDOK && !SaveSequenceFile()) {
-      // The macros stay in the store (Apply still sends them); the old file is whole.
+    if (manager.DoModal() == ui::IDOK &&
+        !settings::SaveSequenceFileAfterDeletions(macroStore_, manager.Manager().StoreDeletions(),
+                                                  host_.appliedModes)) {
+      // The macros stay in the store (Apply still sends them); the old files are whole.
       ui::MessageBox(DialogParent(), ui::ToQString(kSaveFailedText));
     }
     return;

@@ -39,7 +39,8 @@ class CKeyDefineSettingPage : public CPageDialog, private settings::HoverTimer {
   static constexpr int kMenuHeight = 375;
   // The mode in which buttons can be assigned.
   static constexpr int kAssignableMode = 3;
-  // Shown when sequence.dat could not be written after the macro manager's OK.
+  // Shown when sequence.dat, or a default file renumbered with it, could not be written after
+  // the macro manager's OK.
   static constexpr std::u16string_view kSaveFailedText = u"保存宏文件失败！";
 
   // What the page learns of the main window, which it does not include.
@@ -50,6 +51,9 @@ class CKeyDefineSettingPage : public CPageDialog, private settings::HoverTimer {
     CMousePicturePage* mousePicture = nullptr;
     // The four editing records, which the macro manager renumbers after deletions.
     settings::tagMODEINFO* editingModes = nullptr;
+    // The four applied records, whose macro buttons follow the store's deletions as well; null
+    // for none.
+    settings::tagMODEINFO* appliedModes = nullptr;
     // The folder of the keyboard-hook library; the program folder when empty.
     std::string hookFolder;
     // The cursor in screen coordinates; QCursor::pos when empty.

@@ -21,8 +21,9 @@
 // The macro manager: a modal skinned dialog that lists the macros of the store and the events
 // of the selected one, creates, renames and deletes macros, sets their loop count, repeat mode
 // and delay recording, edits the events through a popup menu, and records keys from the keyboard
-// hook. It edits a copy: OK writes the copy into the store (the caller then saves sequence.dat)
-// and renumbers the macro buttons after deletions; Cancel leaves both as they were.
+// hook. It edits a copy: OK writes the copy into the store and renumbers the macro buttons of the
+// editing records after deletions (the caller then saves sequence.dat and renumbers the buttons
+// it keeps elsewhere by Manager().StoreDeletions()); Cancel leaves both as they were.
 //
 // Skin section (rectangles in the dialog's own coordinates; sheets of the dialog's size):
 // "NormalImage", "OverImage", "DownImage", "BackGroundMaskImage", "WindowsRect" (size only),

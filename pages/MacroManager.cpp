@@ -1,11 +1,14 @@
 #include "pages/MacroManager.h"
 
 #include <cstring>
+#include <span>
 #include <string>
+#include <utility>
 
 #include "pages/MacroLoopCount.h"
 #include "resources/MenuTextTable.h"
 #include "settings/FunctionCodes.h"
+#include "settings/MacroRenumbering.h"
 
 namespace pages {
 
@@ -105,12 +108,16 @@ void MacroManager::StopRecording() {
 void MacroManager::OnNew() {
   if (recording_) return;
   SaveCurrentMacro();
+  // A name typed over the shown macro's is taken before another macro is shown, so the list
+  // never keeps a name the store does not get; a refused one is back in the list by now.
+  CommitMacroName();
   NewMacro();
 }
 
 void MacroManager::OnDelete() {
   if (recording_) return;
   SaveCurrentMacro();
+  CommitMacroName();  // as for New
   DeleteMacro();
 }
 
@@ -288,27 +295,11 @@ void MacroManager::WriteBackStore() {
   store_->count = static_cast<uint32_t>(count);
 }
 
-int MacroManager::IndexAfterDeletions(int storedIndex) const {
-  int index = storedIndex;
-  for (int deleted : deletions_) {
-    if (index == deleted) return -1;
-    if (index > deleted) --index;
-  }
-  return index;
-}
-
 void MacroManager::RenumberButtons() {
-  if (modes_ == nullptr || deletions_.empty()) return;
-  for (int m = 0; m < settings::MODE_COUNT; ++m) {
-    for (settings::tagKEYDEFINEINFO& key : modes_[m].keys) {
-      if (key.major != settings::MAJOR_FUN_MACRO) continue;
-      const int now = IndexAfterDeletions(key.macroIndex);
-      if (now < 0) continue;  // a deleted macro is never one a button runs
-      const int shift = key.macroIndex - now;
-      key.macroIndex = static_cast<uint8_t>(now);
-      key.minor = static_cast<uint8_t>(key.minor >= shift ? key.minor - shift : 0);
-    }
+  if (modes_ != nullptr) {
+    settings::RenumberMacroButtons(std::span(modes_, settings::MODE_COUNT), deletions_);
   }
+  storeDeletions_ = std::move(deletions_);
   deletions_.clear();
 }
 
@@ -380,7 +371,8 @@ bool MacroManager::IsMacroUsed(int index) const {
   if (modes_ == nullptr || index < 0) return false;
   for (int m = 0; m < settings::MODE_COUNT; ++m) {
     for (const settings::tagKEYDEFINEINFO& key : modes_[m].keys) {
-      if (key.major == settings::MAJOR_FUN_MACRO && IndexAfterDeletions(key.macroIndex) == index) {
+      if (key.major == settings::MAJOR_FUN_MACRO &&
+          settings::MacroIndexAfterDeletions(key.macroIndex, deletions_) == index) {
         return true;
       }
     }

@@ -64,7 +64,8 @@ class MacroManager {
   void SaveCurrentMacro();
   void WriteBackStore();
   // Makes every macro button of the four mode records run, after the deletions, the macro it ran
-  // before them.
+  // before them (one whose macro was deleted runs none), and keeps the deletions for
+  // StoreDeletions.
   void RenumberButtons();
   bool IsDuplicateName(std::u16string_view name, int except) const;
   bool CommitMacroName();
@@ -91,6 +92,9 @@ class MacroManager {
   int CurrentMacro() const { return current_; }
   const std::vector<settings::tagMACROINFO>& WorkingList() const { return working_; }
   const MacroRecorder& Recorder() const { return recorder_; }
+  // The deletions the store went through at OK, each by the index the macro had when it was
+  // deleted: the caller renumbers the buttons it keeps outside the four mode records by them.
+  const std::vector<int>& StoreDeletions() const { return storeDeletions_; }
 
  private:
   bool NamesMacro(int index) const {
@@ -100,9 +104,6 @@ class MacroManager {
   bool TakeSelectedMacro();
   // The loop count as the edit takes it: within 1 to 255, and shown.
   void WriteLoopCountToEdit();
-  // Where a button's stored macro index points after the deletions made so far, -1 when its
-  // macro was deleted.
-  int IndexAfterDeletions(int storedIndex) const;
   bool StartRecordingAllowed();
 
   settings::tagMACROSTORE* store_;
@@ -115,6 +116,8 @@ class MacroManager {
   std::vector<settings::tagMACROINFO> working_;
   // Working-list index of each deleted macro at the time it was deleted, in order.
   std::vector<int> deletions_;
+  // The deletions of the last OK.
+  std::vector<int> storeDeletions_;
   int current_;
   uint32_t loopCount_ = 1;
   int delayCheck_ = 0;

@@ -6,8 +6,8 @@
 
 #include <string_view>
 
-#include "pages/LimitedLineEdit.h"
 #include "platform/ui/FileDialog.h"
+#include "skin/LimitedLineEdit.h"
 
 // The edits of the small skinned dialogs that the pages open, and the browse button of a path
 // edit.

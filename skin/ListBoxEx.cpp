@@ -11,6 +11,7 @@
 
 #include "platform/ui/CaptionFont.h"
 #include "platform/ui/ImageFile.h"
+#include "skin/LimitedLineEdit.h"
 
 namespace {
 
@@ -77,12 +78,14 @@ class RowDelegate : public QAbstractItemDelegate {
 }  // namespace
 
 // The in-place editor: swallows Enter and Esc so that they never reach the dialog, commits on
-// Enter's release and on losing the focus, and cancels on Esc's release.
-class CListEditBox : public QLineEdit {
+// Enter's release and on losing the focus, and cancels on Esc's release. Its limit binds what the
+// user types only: a longer text of the row is shown, and committed, whole.
+class CListEditBox : public LimitedLineEdit {
  public:
-  CListEditBox(CListBoxEx* list, bool numeric) : QLineEdit(list->viewport()), list_(list), numeric_(numeric) {
+  CListEditBox(CListBoxEx* list, bool numeric)
+      : LimitedLineEdit(list->viewport()), list_(list), numeric_(numeric) {
     setFrame(true);
-    setMaxLength(kEditorLimit);
+    SetLimit(kEditorLimit);
     setContextMenuPolicy(Qt::NoContextMenu);
     if (numeric) setInputMethodHints(Qt::ImhDigitsOnly);
   }
@@ -101,7 +104,7 @@ class CListEditBox : public QLineEdit {
         return;
       }
     }
-    QLineEdit::keyPressEvent(event);
+    LimitedLineEdit::keyPressEvent(event);
   }
   void keyReleaseEvent(QKeyEvent* event) override {
     if (IsEnter(event) || event->key() == Qt::Key_Escape) {
@@ -113,10 +116,10 @@ class CListEditBox : public QLineEdit {
         list_->CancelEdit();
       return;
     }
-    QLineEdit::keyReleaseEvent(event);
+    LimitedLineEdit::keyReleaseEvent(event);
   }
   void focusOutEvent(QFocusEvent* event) override {
-    QLineEdit::focusOutEvent(event);
+    LimitedLineEdit::focusOutEvent(event);
     if (IsOpen()) list_->CommitEdit();
   }
 
@@ -343,8 +346,7 @@ void CListBoxEx::OpenEditor(int index, bool numeric) {
   auto* editor = new CListEditBox(this, numeric);
   editor->setFont(font_);
   editor->setGeometry(rect);
-  editor->setText(row->text());
-  editor->selectAll();
+  editor->SetTextSelected(row->text());
   editor_ = editor;
   g_editingList = this;
   qApp->installEventFilter(this);

@@ -34,7 +34,9 @@ inline constexpr uint32_t WM_LBEX_LBUTTONDOWN = ui::WM_USER + 103;
 //
 // The editor (a name, or the milliseconds of a delay) commits on the release of Enter, when it
 // loses the focus and on a press anywhere else in the program's windows; it cancels on the
-// release of Esc. The program has one editor at a time.
+// release of Esc. Typing can make its text no longer than 10 characters; a longer text of the
+// row is shown and committed whole unless the user changes it. The program has one editor at a
+// time.
 class CListBoxEx : public QListWidget {
  public:
   static constexpr int kTypeName = 0;

@@ -113,8 +113,17 @@ INSTANTIATE_TEST_SUITE_P(
         // Only A to Z are lowered: other letters differing in case are different names.
         NameCase{"NonAsciiCaseIsNoClash", {u"äb", u"xyz"}, 1, Rename(u"Äb", PressOk),
                  {u"äb", u"Äb"}, {u"äb", u"Äb"}, 1, 0, 0},
-        NameCase{"RenameNotCommittedByNew", {u"abc"}, 0, Rename(u"q", PressNew),
-                 {u"q", u"宏2"}, {u"abc", u"宏2"}, 1, 0, 0}),
+        // New and Delete take a typed name first, so the list never shows a name the store does
+        // not get; a refused one is put back and the command goes on.
+        NameCase{"RenameCommittedByNew", {u"abc"}, 0, Rename(u"q", PressNew), {u"q", u"宏2"},
+                 {u"q", u"宏2"}, 1, 0, 0},
+        NameCase{"RenameClashBeforeNewRestoredAndNewGoesOn", {u"abc", u"xyz"}, 1,
+                 Rename(u"ABC", PressNew), {u"abc", u"xyz", u"宏3"}, {u"abc", u"xyz", u"宏3"}, 2, 1,
+                 0},
+        NameCase{"RenameCommittedByARefusedDelete", {u"a", u"b", u"c"}, 1,
+                 Rename(u"q", PressDelete), {u"a", u"q", u"c"}, {u"a", u"q", u"c"}, 1, 0, 1},
+        NameCase{"RenameClashBeforeDeleteRestoredAndDeleteGoesOn", {u"abc", u"xyz", u"c"}, 2,
+                 Rename(u"ABC", PressDelete), {u"abc", u"xyz"}, {u"abc", u"xyz"}, 1, 1, 0}),
     [](const ::testing::TestParamInfo<NameCase>& info) { return std::string(info.param.what); });
 
 TEST_F(MacroFixture, NewMacroOpensTheEditorAndShowsFreshSettings) {

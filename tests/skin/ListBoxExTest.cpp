@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 
 #include "platform/ui/CaptionFont.h"
@@ -96,7 +97,6 @@ TEST_F(ListBoxExTest, ANameKeepsItsTextAndItsNumber) {
   EXPECT_EQ(editor->text(), QStringLiteral("first"));
   EXPECT_EQ(editor->selectedText(), QStringLiteral("first"));
   EXPECT_TRUE(editor->hasFrame());
-  EXPECT_EQ(editor->maxLength(), 10);
   EXPECT_EQ(editor->geometry(), list->visualItemRect(list->item(0)));
   EXPECT_TRUE(editor->hasFocus());
   QTest::keyClicks(editor, QStringLiteral("  42abc and more"));
@@ -106,6 +106,47 @@ TEST_F(ListBoxExTest, ANameKeepsItsTextAndItsNumber) {
   EXPECT_EQ(list->GetItemData(0), Data(0, 42));
   DrainAll();
   EXPECT_EQ(EditDone().size(), 1u);
+}
+
+TEST_F(ListBoxExTest, ANameLongerThanTheLimitIsShownAndCommittedWholeUnlessTyped) {
+  const QString stored = QStringLiteral("sixteen letters!");
+  ASSERT_EQ(stored.size(), 16);
+  struct Case {
+    const char* what;
+    std::function<void(QLineEdit*)> edit;
+    QString committed;
+  } cases[] = {
+      {"left as it is", [](QLineEdit*) {}, stored},
+      {"typing at its end adds nothing",
+       [](QLineEdit* e) {
+         e->end(false);
+         QTest::keyClicks(e, QStringLiteral("xyz"));
+       },
+       stored},
+      {"deleting from it is kept",
+       [](QLineEdit* e) {
+         e->end(false);
+         QTest::keyClick(e, Qt::Key_Backspace);
+       },
+       stored.chopped(1)},
+      {"typing over it is bound to ten",
+       [](QLineEdit* e) { QTest::keyClicks(e, QStringLiteral("abcdefghijklmn")); },
+       QStringLiteral("abcdefghij")},
+  };
+  list->SetEditable(1);
+  for (const Case& c : cases) {
+    list->ResetContent();
+    list->AddItem(Data(0, 0), stored, false);
+    DoubleClick(RowPoint(0));
+    QLineEdit* editor = list->Editor();
+    ASSERT_NE(editor, nullptr) << c.what;
+    EXPECT_EQ(editor->text(), stored) << c.what;
+    EXPECT_EQ(editor->selectedText(), stored) << c.what;
+    c.edit(editor);
+    Key(editor, Qt::Key_Return);
+    EXPECT_EQ(list->GetText(0), c.committed) << c.what;
+    DrainAll();
+  }
 }
 
 TEST_F(ListBoxExTest, TheNumberEditorTakesDigitsOnly) {

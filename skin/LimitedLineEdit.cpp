@@ -1,4 +1,4 @@
-#include "pages/LimitedLineEdit.h"
+#include "skin/LimitedLineEdit.h"
 
 LimitedLineEdit::LimitedLineEdit(QWidget* parent) : QLineEdit(parent) {
   // Program changes (setText) are kept as they are; only the user's edits are bounded. A user's
