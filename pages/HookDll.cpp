@@ -1,11 +1,13 @@
 #include "pages/HookDll.h"
 
 #include <dlfcn.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <mutex>
 #include <set>
 
+#include "pages/HookDllFile.h"
 #include "platform/desktop/WaylandSession.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/ui/WindowMessage.h"
@@ -51,8 +53,17 @@ int HookDll::Load() {
             "\"); keys cannot be captured.");
     return 1;
   }
+  // Checked first, then loaded through the checked descriptor: the loader maps the very file
+  // that passed, even if the name is replaced in between.
+  std::string refused;
+  const int fd = pages::OpenLibraryFile(path_, refused);
+  if (fd < 0) {
+    SayOnce("Cannot load the keyboard-hook library " + path_ + ": " + refused);
+    return 1;
+  }
   dlerror();
-  void* module = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
+  void* module = dlopen(pages::DescriptorPath(fd).c_str(), RTLD_NOW | RTLD_LOCAL);
+  ::close(fd);
   if (module == nullptr) {
     SayOnce("Cannot load the keyboard-hook library " + path_ + ": " + LoaderMessage());
     return 1;

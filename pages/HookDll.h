@@ -7,9 +7,10 @@
 #include "hook/Zimhook.h"
 
 // The keyboard-hook library of one key-capturing dialog: Zimhook.so, loaded by its absolute
-// path in the program folder (never through a search path), and its three operations. A
-// library or an export that is missing is never called: the operation does nothing (and
-// installhook gives 0), and the reason is said once on standard error.
+// path in the program folder (never through a search path), and its three operations. Only a
+// regular file that holds a whole shared object of this machine is loaded; anything else there
+// counts as no library. A library or an export that is missing is never called: the operation
+// does nothing (and installhook gives 0), and the reason is said once on standard error.
 class HookDll {
  public:
   // Loads the library from the program folder.

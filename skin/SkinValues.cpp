@@ -1,5 +1,6 @@
 #include "skin/SkinValues.h"
 
+#include <algorithm>
 #include <cstdint>
 
 #include "platform/ui/ImageFile.h"
@@ -10,6 +11,7 @@ namespace skin {
 QRect ReadRect(const CINIFile& skinFile, const QString& section, std::u16string_view key) {
   int32_t v[4] = {0, 0, 0, 0};
   skinFile.GetInts(section.toStdU16String(), key, v, 4);
+  for (int32_t& n : v) n = std::clamp<int32_t>(n, -kMaxSkinCoordinate, kMaxSkinCoordinate);
   return QRect(v[0], v[1], v[2], v[3]);
 }
 

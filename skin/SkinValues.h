@@ -12,7 +12,13 @@
 // image files named relative to the image folder.
 namespace skin {
 
-// The rectangle of `key` as (x, y, w, h); numbers the value does not give stay 0.
+// The largest magnitude of a coordinate or size read from the skin file: what an X11 window
+// coordinate can hold. Larger values are taken as this bound, so that no arithmetic on a
+// rectangle (its right edge, a move into another window's coordinates) can overflow.
+inline constexpr int kMaxSkinCoordinate = 32767;
+
+// The rectangle of `key` as (x, y, w, h), each number held to ±kMaxSkinCoordinate; numbers the
+// value does not give stay 0.
 QRect ReadRect(const CINIFile& skinFile, const QString& section, std::u16string_view key);
 
 // The first number of `key`, 0 when there is none.

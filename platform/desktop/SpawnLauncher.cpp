@@ -4,13 +4,11 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <system_error>
-#include <thread>
 
+#include "platform/desktop/ChildReaper.h"
 #include "platform/sys/Utf.h"
 
 extern char** environ;
@@ -102,18 +100,10 @@ pid_t SpawnDetached(const std::vector<std::string>& argv, int* error) {
                                       environ);
   if (error) *error = rc;
   if (rc != 0) return -1;
-  // The started program may run for longer than this one: a thread of its own waits for it, so
-  // that it never stays a zombie while this program runs; when this program ends first, the
-  // system's reaper takes it over.
-  try {
-    std::thread([pid] {
-      int status = 0;
-      while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-      }
-    }).detach();
-  } catch (const std::system_error&) {
-    // No thread to be had: the program still runs, and is reaped when this one ends.
-  }
+  // The started program may run for longer than this one: the reaper waits for it, so that it
+  // never stays a zombie while this program runs; when this program ends first, the system's
+  // reaper takes it over.
+  ChildReaper::Instance().Watch(pid);
   return pid;
 }
 

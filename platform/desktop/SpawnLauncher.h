@@ -10,8 +10,8 @@
 
 // The launcher of this desktop: posix_spawn, never a shell. A started process gets a session of
 // its own, default signal handling, /dev/null for its standard streams and no other descriptor
-// of this program (so it never holds the program's single-instance lock); a thread of ours waits
-// for it, so it leaves no zombie, and it runs on when this program ends.
+// of this program (so it never holds the program's single-instance lock); the one reaper thread
+// of ChildReaper waits for it, so it leaves no zombie, and it runs on when this program ends.
 namespace desktop {
 
 // The desktop's opener for files that are not programs.

@@ -1,13 +1,34 @@
 #include "platform/ui/ImageFile.h"
 
+#include <QBuffer>
+#include <QByteArray>
+#include <QFile>
 #include <QImageReader>
 #include <QPainter>
 
+#include <string>
+
+#include "platform/sys/ReadFile.h"
+
 namespace ui {
+namespace {
+
+// Far above any skin image or icon; a larger file is no image of ours.
+constexpr size_t kMaxImageFileBytes = 64u << 20;
+
+}  // namespace
 
 QImage LoadImageFile(const QString& path) {
   if (path.isEmpty()) return QImage();
-  QImageReader reader(path);
+  // Read as a regular file only, without waiting: a named pipe or a device in the program
+  // folder is a missing image, never a hang.
+  std::string bytes;
+  if (!sys::ReadRegularFile(QFile::encodeName(path).toStdString(), kMaxImageFileBytes, bytes))
+    return QImage();
+  QByteArray data = QByteArray::fromRawData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  QBuffer buffer(&data);
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
   reader.setDecideFormatFromContent(true);
   return reader.read();
 }

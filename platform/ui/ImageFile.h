@@ -8,7 +8,8 @@
 // file name says) and cut into the blocks that controls own.
 namespace ui {
 
-// The image in the file, or a null image when the file is missing or cannot be decoded.
+// The image in the file, or a null image when the file is missing, is not a regular file (a
+// named pipe is not waited for) or cannot be decoded.
 QImage LoadImageFile(const QString& path);
 
 // A copy of the block `rect` of `sheet`, keeping its alpha. A null sheet, an empty rectangle or

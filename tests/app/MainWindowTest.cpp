@@ -15,6 +15,7 @@
 #include "skin/ProgressDlg.h"
 #include "skin/SkinValues.h"
 #include "tests/app/AppFixture.h"
+#include "tests/platform/sys/BlockingPipe.h"
 #include "tests/platform/ui/QtTestSupport.h"
 
 namespace {
@@ -169,6 +170,20 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FailureCase>& info) {
       return std::string(info.param.name);
     });
+
+// A named pipe in place of a skin image is a missing image: start-up neither waits for it nor
+// goes on with it.
+TEST_F(MainWindowTest, ANamedPipeInPlaceOfTheBackgroundIsAMissingBackground) {
+  programFolder = CopyProgramFolder();
+  const std::string background = programFolder + "/Skin/MainWindow_BackGround.png";
+  std::filesystem::remove(background);
+  const testutil::BlockingPipe pipe(background, uitest::kWaitMs);
+  ASSERT_TRUE(pipe.Made());
+  Start();
+  EXPECT_FALSE(pipe.Blocked());
+  EXPECT_EQ(boxes, std::vector<QString>{Text(kSkinFailedText)});
+  EXPECT_EQ(exits, std::vector<int>{0});
+}
 
 TEST(ProductIdValue, IsReadAsHexadecimalUpToTheFirstOtherCharacter) {
   const struct {

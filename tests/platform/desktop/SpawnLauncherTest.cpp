@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/desktop/ChildReaper.h"
 #include "platform/desktop/SpawnLauncher.h"
 #include "platform/sys/Utf.h"
 #include "tests/platform/sys/FileTestUtil.h"
@@ -173,6 +175,44 @@ TEST(SpawnLauncher, AStartedProgramRunsDetachedAndLeavesNoZombie) {
   // Reaped by the launcher: no zombie stays behind.
   EXPECT_TRUE(WaitFor([&] { return !std::filesystem::exists(procEntry); }))
       << ReadText(procEntry + "/stat");
+}
+
+size_t ThreadsOfThisProcess() { return testutil::FileNames("/proc/self/task").size(); }
+
+// However many programs are started and still run, one thread waits for all of them; each is
+// reaped when it ends, and no other child of this program is waited for.
+TEST(SpawnLauncher, OneReaperWaitsForEveryStartedProgram) {
+  const pid_t own = ::fork();  // a child of the test's own, ended and left for the test to reap
+  if (own == 0) ::_exit(7);
+  ASSERT_GT(own, 0);
+
+  const auto reaped = [](pid_t pid) {
+    return !std::filesystem::exists("/proc/" + std::to_string(pid));
+  };
+  // The first program brings up the reaper; later ones add no thread.
+  const pid_t first = SpawnDetached({"/bin/true"});
+  ASSERT_GT(first, 0);
+  ASSERT_TRUE(WaitFor([&] { return reaped(first); }));
+  const size_t threads = ThreadsOfThisProcess();
+  std::vector<pid_t> running, ending;
+  for (int i = 0; i < 40; ++i) {
+    running.push_back(SpawnDetached({"/bin/sleep", "60"}));
+    ending.push_back(SpawnDetached({"/bin/true"}));
+    ASSERT_GT(running.back(), 0);
+    ASSERT_GT(ending.back(), 0);
+  }
+  EXPECT_EQ(ThreadsOfThisProcess(), threads);
+  for (pid_t pid : ending) EXPECT_TRUE(WaitFor([&] { return reaped(pid); })) << pid;
+  for (pid_t pid : running) EXPECT_FALSE(reaped(pid)) << pid;
+
+  for (pid_t pid : running) ::kill(pid, SIGKILL);
+  for (pid_t pid : running) EXPECT_TRUE(WaitFor([&] { return reaped(pid); })) << pid;
+  EXPECT_TRUE(WaitFor([] { return ChildReaper::Instance().Pending() == 0; }));
+  EXPECT_EQ(ThreadsOfThisProcess(), threads);
+
+  int status = 0;
+  EXPECT_EQ(::waitpid(own, &status, 0), own);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 7);
 }
 
 }  // namespace

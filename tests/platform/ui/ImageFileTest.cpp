@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/platform/sys/BlockingPipe.h"
 #include "tests/platform/ui/QtTestSupport.h"
 
 namespace {
@@ -23,6 +24,16 @@ TEST(ImageFileTest, LoadsByContentWhateverTheName) {
   EXPECT_TRUE(ui::LoadImageFile(dir.Write("junk.png", "not an image at all")).isNull());
   EXPECT_TRUE(ui::LoadImageFile(dir.Path()).isNull());
   EXPECT_TRUE(ui::LoadImageFile(QString()).isNull());
+}
+
+// A named pipe or a device where an image should be is a missing image, never waited for.
+TEST(ImageFileTest, OnlyARegularFileIsAnImage) {
+  uitest::TempDir dir;
+  const testutil::BlockingPipe pipe(dir.File("pipe.png").toStdString(), uitest::kWaitMs);
+  ASSERT_TRUE(pipe.Made());
+  EXPECT_TRUE(ui::LoadImageFile(dir.File("pipe.png")).isNull());
+  EXPECT_FALSE(pipe.Blocked());
+  EXPECT_TRUE(ui::LoadImageFile(QStringLiteral("/dev/zero")).isNull());
 }
 
 TEST(ImageFileTest, CutsLieInsideTheSheet) {
