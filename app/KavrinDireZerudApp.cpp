@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "platform/desktop/Autostart.h"
 #include "platform/desktop/PointerSettings.h"
 #include "platform/sys/AtomicFile.h"
 #include "platform/sys/DataFolder.h"
@@ -9,16 +10,17 @@
 namespace {
 
 // Removes what saves cut short by a crash or a kill left in the folders the program writes: the
-// profile and default folders and the pointer settings' folder. Only the instance that holds
-// the single-instance lock may do this, since another's save in progress has a temporary file.
+// profile and default folders, the pointer settings' folder and the autostart folder. Only the
+// instance that holds the single-instance lock may do this, since another's save in progress
+// has a temporary file.
 void RemoveLeftoverTemporaryFiles() {
   const std::string data = sys::DataFolder();
   if (!data.empty()) {
     for (std::string_view sub : {sys::kProfileSubfolder, sys::kDefaultCfgSubfolder})
       sys::RemoveLeftoverTemporaryFiles(data + "/" + std::string(sub));
   }
-  const std::string pointer = desktop::PointerSettingsFilePath();
-  if (!pointer.empty()) sys::RemoveLeftoverTemporaryFiles(pointer.substr(0, pointer.rfind('/')));
+  for (const std::string& file : {desktop::PointerSettingsFilePath(), desktop::AutostartEntryPath()})
+    if (!file.empty()) sys::RemoveLeftoverTemporaryFiles(file.substr(0, file.rfind('/')));
 }
 
 }  // namespace

@@ -389,13 +389,15 @@ bool CKavrinDireZerudDlg::OnCommand(ui::WPARAM wParam, ui::LPARAM lParam) {
   }
   if (is(Button::Load)) {
     ButtonOf(Button::Load).SetCheckState(0);
-    settings_.ImportProfile(fileDialog_);
+    if (settings_.ImportProfile(fileDialog_) == settings::DeviceSettings::ImportResult::Refused)
+      ui::MessageBox(this, ui::ToQString(kProfileInvalidText));
     RefreshModeView();
     return true;
   }
   if (is(Button::Save)) {
     ButtonOf(Button::Save).SetCheckState(0);
-    settings_.ExportProfile(fileDialog_);
+    if (!settings_.ExportProfile(fileDialog_))
+      ui::MessageBox(this, ui::ToQString(kProfileSaveFailedText));
     return true;
   }
   if (is(Button::Modify)) {

@@ -133,6 +133,9 @@ void ApplyRunner::ApplySettings() {
     case Outcome::PointerFailed:
       view_.ShowMessage(kPointerSettingsFailedText);
       break;
+    case Outcome::DefaultFilesFailed:
+      view_.ShowMessage(kDefaultFilesFailedText);
+      break;
   }
   if (progressShown_) view_.WaitForProgress();
   progressShown_ = false;
@@ -170,10 +173,11 @@ ApplyRunner::Outcome ApplyRunner::RunDeviceSteps(int& failedMode) {
   if (!WriteDeviceConfig(info)) return Outcome::ConfigWriteFailed;
   if (!ApplySystemMouseSettings(settings_.CurrentEditingMode())) return Outcome::PointerFailed;
 
-  settings_.SaveDefaultProfiles();
+  const bool saved = settings_.SaveDefaultProfiles();
+  // The mouse holds the new settings whether or not their files could be written.
   std::memcpy(settings_.AppliedModes, settings_.EditingModes, sizeof settings_.AppliedModes);
   if (macros_) macros_->CommitMacros();
-  return Outcome::Applied;
+  return saved ? Outcome::Applied : Outcome::DefaultFilesFailed;
 }
 
 int ApplyRunner::WriteDeviceConfig(const tagDEVICEINFO& info) {

@@ -51,17 +51,21 @@ INSTANTIATE_TEST_SUITE_P(
 
 namespace {
 
-// A save cut short by a kill leaves NAME.tmp-XXXXXX files behind; the instance that runs with
-// the single-instance lock removes them from the folders it writes. A process that only passes
-// a request on, or runs without the lock, leaves them: another instance may be saving.
+// A save cut short by a kill leaves .Kavrin-DireZerud.tmp-XXXXXX files behind; the instance that
+// runs with the single-instance lock removes them from the folders it writes. A process that only
+// passes a request on, or runs without the lock, leaves them: another instance may be saving.
 TEST_F(AppFixture, LeftoverTemporaryFilesAreRemovedByTheInstanceThatHoldsTheLock) {
   testutil::ScopedEnv config("XDG_CONFIG_HOME", (data / "config").c_str());
   const std::vector<std::string> leftovers = {
-      data.DefaultCfg() + "/default2.tmp-Ab12Cd", data.Cfg() + "/mine.gmp.tmp-xY9000",
-      data / "config/Kavrin-DireZerud/pointer.ini.tmp-q1w2e3"};
+      data.DefaultCfg() + "/.Kavrin-DireZerud.tmp-Ab12Cd",
+      data.Cfg() + "/.Kavrin-DireZerud.tmp-xY9000",
+      data / "config/Kavrin-DireZerud/.Kavrin-DireZerud.tmp-q1w2e3",
+      data / "config/autostart/.Kavrin-DireZerud.tmp-Zz0aB1"};
   const std::vector<std::string> kept = {data.DefaultCfg() + "/default2",
                                          data.Cfg() + "/notes.tmp-1",
-                                         data / "config/Kavrin-DireZerud/pointer.ini"};
+                                         data / "config/Kavrin-DireZerud/pointer.ini",
+                                         data / "config/autostart/Kavrin-DireZerud.desktop",
+                                         data / "config/autostart/other.desktop.tmp-Ab12Cd"};
   data.Write("not-a-folder", "x");  // a lock folder that cannot be used
   const struct {
     const char* what;

@@ -469,6 +469,52 @@ TEST_F(MainWindowTest, ProfileCommandsGoThroughTheFileDialog) {
   EXPECT_EQ(asked.back().kind, ui::FileDialogOptions::Kind::Open);
   EXPECT_TRUE(asked.back().fileMustExist);
   EXPECT_TRUE(SameBytes(record, saved));
+  EXPECT_TRUE(boxes.empty());
+}
+
+// Load refuses a file that is not a profile, and Save tells a file it could not write; each
+// says so in a box and leaves the record and an old file as they were.
+TEST_F(MainWindowTest, ProfileCommandsTellWhatTheyCouldNotDo) {
+  CKavrinDireZerudDlg& w = Start();
+  Click(Button::ConfigFile3);
+  tagMODEINFO& record = w.Settings().EditingModes[2];
+  const std::string old = data / "old.gmp";
+  const std::string oldBytes(sizeof(tagMODEINFO), '\x5A');
+  data.Write("old.gmp", oldBytes);
+  const struct {
+    const char* what;
+    Button button;
+    std::string file;                     // what the dialog answers
+    std::optional<std::string> contents;  // written there first
+    bool diskFull;
+    const char16_t* box;
+  } cases[] = {
+      {"a file of 100 bytes", Button::Load, data / "short.gmp", std::string(100, 'x'), false,
+       u"配置文件无效，未导入！"},
+      {"an empty file", Button::Load, data / "empty.gmp", "", false, u"配置文件无效，未导入！"},
+      {"a file one byte too long", Button::Load, data / "long.gmp",
+       std::string(sizeof(tagMODEINFO) + 1, 'x'), false, u"配置文件无效，未导入！"},
+      {"a full disk", Button::Save, old, std::nullopt, true, u"保存配置文件失败！"},
+      {"a folder that went away", Button::Save, data / "gone/new.gmp", std::nullopt, false,
+       u"保存配置文件失败！"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    boxes.clear();
+    if (c.contents) data.Write(c.file.substr(data.path().size() + 1), *c.contents);
+    record.pointerSpeed = 3;
+    const tagMODEINFO before = record;
+    ui::ScopedFileDialogHandler dialog(
+        [&](const ui::FileDialogOptions&) { return std::optional(QString::fromStdString(c.file)); });
+    {
+      std::optional<testutil::FileSizeLimit> limit;
+      if (c.diskFull) limit.emplace(1024);
+      Click(c.button);
+    }
+    EXPECT_EQ(boxes, std::vector<QString>{QString::fromUtf16(c.box)});
+    EXPECT_TRUE(SameBytes(record, before));
+    EXPECT_EQ(ReadText(old), oldBytes);
+  }
 }
 
 TEST_F(MainWindowTest, APressOnTheBackgroundDragsTheWindow) {
