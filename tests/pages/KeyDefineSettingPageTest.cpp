@@ -443,23 +443,10 @@ TEST_F(KeyDefinePageTest, ShortcutTexts) {
   }
 }
 
-// Counts the timer events that reach one object.
-class TimerTicks : public QObject {
- public:
-  explicit TimerTicks(QObject* watched) { watched->installEventFilter(this); }
-  int count = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    if (event->type() == QEvent::Timer) ++count;
-    return false;
-  }
-};
-
 // A stopped hover timer is gone, not only flagged: no tick reaches the page until it starts
 // again, also after the stops and restarts of a choice.
 TEST_F(KeyDefinePageTest, TheHoverTimerTicksOnlyWhileItRuns) {
-  TimerTicks ticks(page);
+  uitest::EventCounter ticks(page, QEvent::Timer);
   ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.count > 0; }, uitest::kWaitMs));
   Choose(1, settings::MAJOR_FUN_SCROLL_UP, 0);
   Choose(1, settings::MAJOR_FUN_ASSIGN_SHORTCUT, 0);  // its dialog cancelled
