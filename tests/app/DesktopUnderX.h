@@ -117,6 +117,11 @@ class Desk {
     XTestFakeButtonEvent(d_, button, press ? True : False, 0);
     XSync(d_, False);
   }
+  // A press or a release of the key of `keysym`, with no modifier.
+  void Key(KeySym keysym, bool press) {
+    XTestFakeKeyEvent(d_, XKeysymToKeycode(d_, keysym), press ? True : False, 0);
+    XSync(d_, False);
+  }
   void Click(const QPoint& at, unsigned button = 1) {
     MoveTo(at);
     std::this_thread::sleep_for(std::chrono::milliseconds(60));

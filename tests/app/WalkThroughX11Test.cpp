@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "resources/INIFile.h"
+#include "resources/SkinPath.h"
 #include "settings/E2Image.h"
 #include "settings/FunctionCodes.h"
 #include "tests/app/DesktopUnderX.h"
@@ -142,6 +143,38 @@ class WalkThroughX11Test : public ::testing::Test, protected apptest::DesktopOnS
     return Settled(rows.translated(main_.topLeft()));
   }
 
+  // The macro manager at `manager` is recording: its stop button shows in place of the start
+  // button, in one of its faces.
+  bool Recording(const QRect& manager) {
+    const QRect button =
+        Rect(u"MacroManagerDialog", u"KeyStopRecordRect").translated(manager.topLeft());
+    const QImage shown = x_->Capture(button);
+    for (const char16_t* face : {u"KeyStopRecordNormalImage", u"KeyStopRecordOverImage",
+                                 u"KeyStopRecordDownImage"}) {
+      const std::string file =
+          resources::SkinPath(KDZ_PROGRAM_DIR, skin_.GetString(u"MacroManagerDialog", face));
+      if (shown == QImage(QString::fromStdString(file)).convertToFormat(QImage::Format_RGB32))
+        return true;
+    }
+    return false;
+  }
+  // The rows the macro manager's event list shows: its rows of 16 pixels from the top that are
+  // not all background.
+  int EventRows(const QRect& manager) {
+    const QImage list = x_->Capture(
+        Rect(u"MacroManagerDialog", u"KeySequenceListRect").translated(manager.topLeft()));
+    constexpr int kRowHeight = 16;
+    int rows = 0;
+    for (; (rows + 1) * kRowHeight <= list.height(); ++rows) {
+      bool ink = false;
+      for (int y = rows * kRowHeight; y < (rows + 1) * kRowHeight && !ink; ++y) {
+        for (int x = 0; x < list.width() && !ink; ++x) ink = list.pixel(x, y) != qRgb(255, 255, 255);
+      }
+      if (!ink) break;
+    }
+    return rows;
+  }
+
   std::vector<unsigned char> State() {
     const std::string text = ReadText(session_->Folder() + "/mouse.state");
     return {text.begin(), text.end()};
@@ -179,8 +212,19 @@ TEST_F(WalkThroughX11Test, ANewUsersAssignmentsReachTheMouseAndComeBackAfterARes
   inManager(u"KeyNewRect");
   inManager(u"KeyDelayOnOffRect");
   inManager(u"KeyStartRecordRect");
-  x_->Type("jk");
-  Pause(200);
+  // The keys reach the manager through the hook library, which it switches on when recording
+  // starts and off when it stops, dropping what comes later: each press and release is typed
+  // once recording is on and waited for in the list (it adds its row, and a delay row before
+  // it) before the next.
+  ASSERT_TRUE(WaitFor([&] { return Recording(*manager); }, 15000)) << "recording did not start";
+  for (KeySym key : {XK_j, XK_k}) {
+    for (bool press : {true, false}) {
+      const int rows = EventRows(*manager);
+      desk_->Key(key, press);
+      ASSERT_TRUE(WaitFor([&] { return EventRows(*manager) > rows; }, 15000))
+          << "no row for " << XKeysymToString(key) << (press ? " down" : " up");
+    }
+  }
   inManager(u"KeyStopRecordRect");
   Save(Settled(*manager), "KeyDefine_MacroManager.png");
   inManager(u"KeyOKRect");
@@ -203,8 +247,14 @@ TEST_F(WalkThroughX11Test, ANewUsersAssignmentsReachTheMouseAndComeBackAfterARes
   Pause(300);
   desk_->Click(dialog->topLeft() + Rect(u"AssignAShortcutDialg", u"KeyCtrlRect").center());
   Pause(200);
+  // The key comes through the hook library, which the dialog switches off at OK: OK waits
+  // until the key display shows the key.
+  const QRect keyDisplay =
+      Rect(u"AssignAShortcutDialg", u"KeyEditRect").translated(dialog->topLeft());
+  const QImage noKey = Settled(keyDisplay);
   x_->Key(XK_l);
-  Pause(300);
+  ASSERT_TRUE(WaitFor([&] { return x_->Capture(keyDisplay) != noKey; }, 15000))
+      << "the key display did not show the key";
   Save(Settled(*dialog), "KeyDefine_ShortcutDialog.png");
   desk_->Click(dialog->topLeft() + Rect(u"AssignAShortcutDialg", u"KeyOKRect").center());
   ASSERT_TRUE(Gone(kDialogSize)) << "the shortcut dialog did not end";

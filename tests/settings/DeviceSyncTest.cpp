@@ -272,6 +272,31 @@ TEST_F(DeviceSyncTest, FailedTransfersLeaveTheImageAndTheControllerAsTheyWere) {
   }
 }
 
+// The closing switch back to normal mode decides the result: its reply lost, the read or the
+// write fails although every block went through.
+TEST_F(DeviceSyncTest, ALostReplyToTheClosingSwitchFailsTheTransfer) {
+  ASSERT_EQ(sync.OpenDevice(nullptr), 1);
+  for (int k = 0; k < FLASH_BLOCK_COUNT; ++k) std::memcpy(ImageBlock(k), PatternBlock(k + 30).data(), 256);
+  PutImageIntoFlash();
+  for (bool write : {false, true}) {
+    SCOPED_TRACE(write ? "write" : "read");
+    // The reply to the switch into test mode makes the next mode command go unanswered.
+    std::atomic<bool> armed{false};
+    Mouse().SetReplyHook([&](uint8_t command) {
+      if (command == sim::CMD_MODE_INFO && !armed.exchange(true))
+        Mouse().AddFault({.kind = sim::FaultKind::NoReply, .command = sim::CMD_MODE_INFO});
+    });
+    Mouse().ClearCommandLog();
+    const int result = write ? sync.WriteDeviceFlash(s->image.configBlock, s->image.macroArea)
+                             : sync.ReadDeviceFlash(s->image.configBlock, s->image.macroArea);
+    Mouse().SetReplyHook({});
+    Mouse().ClearFaults();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Steps(), "T R0 R1 R2 R3 R4 R5 N");
+    EXPECT_FALSE(Mouse().InTestMode()) << "the mouse took the command, only its reply was lost";
+  }
+}
+
 TEST_F(DeviceSyncTest, AbsentMouseIsNeverAddressed) {
   Mouse().Disconnect();
   const Bytes before = RawOf(s->EditingModes[0]);
