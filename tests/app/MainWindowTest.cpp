@@ -1,5 +1,6 @@
 // The main window against the simulated mouse, on Qt's offscreen platform.
 #include <QTimer>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -7,6 +8,7 @@
 #include <mutex>
 #include <optional>
 
+#include "app/FactoryMouseState.h"
 #include "platform/desktop/SingleInstance.h"
 #include "platform/sys/Tick.h"
 #include "platform/ui/CaptionDrag.h"
@@ -113,6 +115,41 @@ TEST_F(MainWindowTest, StartUpTakesTheMousesDataIntoBothRecordAreas) {
   for (int m = 0; m < 4; ++m) EXPECT_TRUE(SameBytes(s.EditingModes[m], s.AppliedModes[m]));
   EXPECT_EQ(Checked(w, {kModes[0], kModes[1], kModes[2], kModes[3]}),
             (std::vector<int>{0, 0, 1, 0}));
+}
+
+// The program's new simulated mouse is the mouse fresh from the factory: it holds what the first
+// Apply of the factory settings, with no macros, writes onto a blank (erased) mouse.
+TEST_F(MainWindowTest, AMouseFreshFromTheFactoryHoldsWhatApplyWritesFromTheFactorySettings) {
+  CKavrinDireZerudDlg& w = Start();
+  w.Settings().ResetAllModesToDefaults();
+  Click(Button::Apply);
+  ASSERT_TRUE(boxes.empty());
+  const sim::SimulatedMouse::PersistentState written = backend.Mouse().GetPersistentState();
+  const sim::SimulatedMouse::PersistentState factory = app::FactoryMouseState();
+  for (int k = 0; k < sim::kFlashBlockCount; ++k)
+    EXPECT_EQ(written.flash[k], factory.flash[k]) << "block " << k;
+  EXPECT_EQ(factory.dpiLevel, written.dpiLevel);
+  EXPECT_EQ(factory.rateIndex, written.rateIndex);
+  EXPECT_EQ(factory.rateIndex, (std::array<int, 4>{1, 1, 1, 1})) << "250 Hz";
+  EXPECT_EQ(factory.currentMode, 0);
+}
+
+// A first start on that mouse shows the factory settings, and Apply has nothing to change on it.
+TEST_F(MainWindowTest, AFirstStartOnAMouseFreshFromTheFactoryShowsTheFactorySettings) {
+  ASSERT_TRUE(backend.Mouse().SetPersistentState(app::FactoryMouseState()));
+  CKavrinDireZerudDlg& w = Start();
+  for (int m = 0; m < 4; ++m) {
+    tagMODEINFO factory;
+    settings::LoadFactoryDefaults(factory, m);
+    EXPECT_TRUE(SameBytes(w.Settings().EditingModes[m], factory)) << "mode " << m;
+  }
+  const sim::SimulatedMouse::PersistentState before = backend.Mouse().GetPersistentState();
+  backend.Mouse().ClearCommandLog();
+  Click(Button::Apply);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(Commands(sim::CMD_FLASH_ERASE) + Commands(sim::CMD_FLASH_WRITE), 0);
+  EXPECT_EQ(backend.Mouse().GetPersistentState().flash, before.flash);
+  EXPECT_EQ(backend.Mouse().GetPersistentState().rateIndex, before.rateIndex);
 }
 
 struct FailureCase {
