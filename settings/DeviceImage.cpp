@@ -19,8 +19,12 @@ int BuildDeviceImage(const tagMODEINFO* modes, const MacroStore& store, tagE2IMA
     EncodeButtonCodes(std::span<const tagKEYDEFINEINFO, KEY_COUNT>(modes[m].keys),
                       std::span<uint8_t, BUTTON_CODE_BYTES>(config + ButtonCodeOffset(m, 0),
                                                             BUTTON_CODE_BYTES));
+    // Every pass compiles the macros of all four modes; a shortage names the mode whose macro
+    // did not fit, which is not necessarily the mode of this pass, and leaves the later modes'
+    // bytes as they were.
+    if (!CompileMacros(modes, image.configBlock, image.macroArea, store, failedMode)) return 0;
   }
-  return CompileMacros(modes, image.configBlock, image.macroArea, store, failedMode);
+  return 1;
 }
 
 }  // namespace settings
