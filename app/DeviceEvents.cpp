@@ -21,6 +21,9 @@ void DeviceEvents::OnDeviceChange(sys::WPARAM wParam, sys::LPARAM lParam) {
   // The transport reopens the mouse by itself when it comes back; this is the way back for a
   // mouse it did not reopen.
   if (!comm_.IsOpen()) sync_.OpenDevice(window_.notify);
+  // Unless the mouse stayed open, buttons held before are released for good: the timer would
+  // otherwise go on scrolling for a button whose release never comes.
+  if (!openBefore || !comm_.IsOpen()) actions_.ReleaseAll();
   if (!openBefore && comm_.IsOpen() && sync_.ReadAllFromDevice() == 1) {
     settings_.ResetAllModesToDefaults();
     settings_.LoadDefaultProfiles();

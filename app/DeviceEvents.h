@@ -27,8 +27,8 @@ class DeviceEvents {
 
   // WM_DEVICECHANGE: the device follows the change (and is reopened when it is still closed). A
   // mouse that was closed before and is open after it is read fresh: defaults with mode 0, the
-  // default files, then the mouse's data. The window is hidden when the mouse is not the
-  // expected one.
+  // default files, then the mouse's data. Unless the mouse stayed open, the pressed buttons are
+  // forgotten. The window is hidden when the mouse is not the expected one.
   void OnDeviceChange(sys::WPARAM wParam, sys::LPARAM lParam);
   // MODEDPICHANGE_MSG: the mode, DPI levels and report rates the mouse reported, and the mode's
   // DPI values from the memory image, into the editing records; the applied records stay.

@@ -67,5 +67,5 @@ int CKavrinDireZerudApp::Run() { return QApplication::exec(); }
 int CKavrinDireZerudApp::ExitInstance() {
   mainWindow_.reset();
   instance_.reset();
-  return 0;
+  return outcome_.ExitFailed() ? 1 : 0;
 }

@@ -161,6 +161,11 @@ bool CKavrinDireZerudDlg::OnInitDialog() {
     activateWindow();
   } else {
     hide();
+    // Nothing but the tray icon shows: a user who started the program from a terminal learns
+    // why.
+    std::fprintf(stderr,
+                 "The mouse was not found: the program waits in the tray, where its icon shows "
+                 "the window once the mouse is connected.\n");
   }
   return true;
 }

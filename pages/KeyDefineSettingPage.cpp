@@ -187,6 +187,9 @@ bool CKeyDefineSettingPage::LeavesALeftButton(const tagKEYDEFINEINFO* keys,
   return false;
 }
 
+// The main window, which outlives the pages: the program's Exit deletes the pages while a
+// dialog opened here may still run its modal loop, and a dialog on the stack must not go with
+// its parent.
 QWidget* CKeyDefineSettingPage::DialogParent() {
   return parentWidget() != nullptr ? parentWidget() : this;
 }
@@ -214,7 +217,7 @@ void CKeyDefineSettingPage::Assign(tagKEYDEFINEINFO* keys, uint8_t major, uint8_
   }
   if (major == settings::MAJOR_FUN_ASSIGN_SHORTCUT) {
     CAssignAShortcutDialg dialog(SkinFile(), ImageFolder(), QStringLiteral("AssignAShortcutDialg"),
-                                 &row, this, host_.hookFolder);
+                                 &row, DialogParent(), host_.hookFolder);
     if (dialog.DoModal() != ui::IDOK) return;
     row.major = major;
     row.minor = minor;
@@ -223,7 +226,8 @@ void CKeyDefineSettingPage::Assign(tagKEYDEFINEINFO* keys, uint8_t major, uint8_
   if (major == settings::MAJOR_FUN_ASSIGN_PROGRAM_TO_EXECUTION) {
     CAssignAProgramToExecutonDialg dialog(SkinFile(), ImageFolder(),
                                           QStringLiteral("AssignAProgramToExecutonDialg"),
-                                          ui::ToQString(settings::FieldText(row.programPath)), this);
+                                          ui::ToQString(settings::FieldText(row.programPath)),
+                                          DialogParent());
     if (dialog.DoModal() != ui::IDOK) return;
     row.major = major;
     row.minor = minor;

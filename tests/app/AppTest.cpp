@@ -47,6 +47,35 @@ INSTANTIATE_TEST_SUITE_P(
                       SwitchCase{"ExitWinsOverSilent", "/s exit", false, false}),
     [](const ::testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
 
+// The process's exit code after "exit": 0 when there is nothing to stop, 1 when the running
+// instance takes the request on but has not ended within the wait.
+TEST_F(AppFixture, ExitEndsWithOneWhenTheRunningInstanceDoesNotEnd) {
+  const struct {
+    const char* what;
+    bool running;
+    int code;
+  } cases[] = {
+      {"nothing to stop", false, 0},
+      {"the running instance does not end", true, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    desktop::SingleInstance running("kdz-app-test", {data / "run"});
+    if (c.running) {
+      ASSERT_TRUE(running.Start("").Runs());
+      ASSERT_TRUE(running.Publish([](desktop::InstanceCommand) { return true; }));
+    }
+    CKavrinDireZerudApp::Options options;
+    options.instance.folder = data / "run";
+    options.instance.exitWaitMs = 100;
+    options.instanceName = "kdz-app-test";
+    options.window = WindowOptions();
+    CKavrinDireZerudApp app(options);
+    EXPECT_FALSE(app.InitInstance("exit"));
+    EXPECT_EQ(app.ExitInstance(), c.code);
+  }
+}
+
 }  // namespace
 
 namespace {

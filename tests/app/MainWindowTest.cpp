@@ -64,9 +64,15 @@ TEST_P(StartUpTest, ShowsTheWindowOnlyForTheMouseTheSkinExpects) {
     text.replace(text.find("[MainWindow]\r\n"), 14, "[MainWindow]\r\nProductID=4417A001\r\n");
     WriteText(ini, text);
   }
+  testing::internal::CaptureStderr();
   CKavrinDireZerudDlg& w = Start();
+  const std::string said = testing::internal::GetCapturedStderr();
 
   EXPECT_EQ(w.isVisible(), c.shown);
+  // Without the expected mouse only the tray icon shows: a terminal is told why, once.
+  const std::string notFound = "The mouse was not found";
+  EXPECT_EQ(said.find(notFound) != std::string::npos, !c.shown) << said;
+  EXPECT_EQ(said.find(notFound), said.rfind(notFound)) << said;
   EXPECT_EQ(w.GetProp(u"IsMyDeivce"), c.shown ? 1u : 0u);
   EXPECT_EQ(w.Settings().ExpectedProductId, c.productIdOnlyInMainWindow ? 0u : 0x4417A001u);
   EXPECT_EQ(w.Device().IsOpen(), c.plugged);
@@ -603,7 +609,11 @@ TEST_P(LaterStartTest, ReachesTheRunningWindow) {
   ASSERT_TRUE(first.Published());
   window->hide();
 
-  desktop::SingleInstance second("kdz-app-test", folder);
+  // The window carries the request out once this thread drains its events: the later start
+  // does not wait for it to end.
+  desktop::SingleInstance::Options sender = folder;
+  sender.exitWaitMs = 0;
+  desktop::SingleInstance second("kdz-app-test", sender);
   const desktop::SingleInstance::StartOutcome outcome = second.Start(c.commandLine);
   EXPECT_FALSE(outcome.Runs());
   EXPECT_EQ(outcome.sent, desktop::SingleInstance::SendResult::Answered);
