@@ -17,6 +17,9 @@ void MessageBox(QWidget* parent, const QString& text) {
     return;
   }
   QMessageBox box(QMessageBox::NoIcon, QString(), text, QMessageBox::Ok, parent);
+  // Modal to the parent's window only (to nothing without a parent): the tray icon and its
+  // menu, which belong to no window, keep taking clicks while a box is open.
+  box.setWindowModality(Qt::WindowModal);
   box.exec();
 }
 

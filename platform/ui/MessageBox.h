@@ -7,8 +7,9 @@
 
 namespace ui {
 
-// Shows `text` in a modal box with an empty title and one OK button, the way the program shows
-// every failure the user must see, and returns when it is closed.
+// Shows `text` in a box with an empty title and one OK button, the way the program shows every
+// failure the user must see, and returns when it is closed. The box is modal to the window of
+// `parent` only; other windows of the program (the tray icon, its menu) stay usable.
 void MessageBox(QWidget* parent, const QString& text);
 
 // What MessageBox does instead of showing a box; tests record the texts with it.

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include <QMargins>
+
 #include "tests/app/ProgramUnderX.h"
 #include "tests/platform/sys/FileTestUtil.h"
 
@@ -91,6 +93,39 @@ class Desk {
     if (data) XFree(data);
     return has;
   }
+  // A text property of a window (_NET_WM_NAME, WM_NAME) as UTF-8, whatever its encoding;
+  // nothing when the window has no such property.
+  std::optional<std::string> TextProperty(Window w, const char* name) {
+    XTextProperty property{};
+    if (!XGetTextProperty(d_, w, &property, XInternAtom(d_, name, False)) || !property.value)
+      return std::nullopt;
+    std::string text;
+    char** list = nullptr;
+    int count = 0;
+    if (Xutf8TextPropertyToTextList(d_, &property, &list, &count) >= Success && list) {
+      for (int i = 0; i < count; ++i) text += list[i];
+      XFreeStringList(list);
+    }
+    XFree(property.value);
+    return text;
+  }
+  // The window manager's frame around a window (left, top, right, bottom); zero without one.
+  QMargins FrameExtents(Window w) {
+    Atom type;
+    int format;
+    unsigned long items, after;
+    unsigned char* data = nullptr;
+    QMargins margins;
+    if (XGetWindowProperty(d_, w, XInternAtom(d_, "_NET_FRAME_EXTENTS", False), 0, 4, False,
+                           XA_CARDINAL, &type, &format, &items, &after, &data) == Success &&
+        data && items == 4) {
+      const auto* v = reinterpret_cast<const unsigned long*>(data);
+      margins = QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
+    }
+    if (data) XFree(data);
+    return margins;
+  }
+
   // The process of the active window, 0 for none.
   long ActivePid() {
     const long active = Cardinal(Root(), "_NET_ACTIVE_WINDOW", XA_WINDOW);
@@ -214,6 +249,8 @@ class DesktopSession {
   bool Ok() const { return !folder_.empty(); }
   const std::string& Folder() const { return folder_; }
   const std::map<std::string, std::string>& Env() const { return env_; }
+  // Sets a variable of the environment of the programs started from now on.
+  void SetEnv(const std::string& key, const std::string& value) { env_[key] = value; }
 
   // A desktop component from the system; empty when it is not installed.
   std::optional<Child> Tool(const std::string& exe, const std::vector<std::string>& args) const {

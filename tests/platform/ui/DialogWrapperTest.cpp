@@ -32,6 +32,48 @@ TEST(MessageBoxTest, RealBoxHasNoTitleAndOneOkButton) {
   EXPECT_EQ(buttons, QMessageBox::Ok);
 }
 
+// Counts the times a window is blocked by a modal window.
+class BlockCounter : public QObject {
+ public:
+  explicit BlockCounter(QWidget& window) { window.installEventFilter(this); }
+  int blocked = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::WindowBlocked) ++blocked;
+    return false;
+  }
+};
+
+TEST(MessageBoxTest, BlocksOnlyTheWindowOfItsParent) {
+  // The parent's window, and a window of no parent as the tray icon and its menu are.
+  QWidget main;
+  QWidget tray;
+  main.show();
+  tray.show();
+  struct Case {
+    const char* name;
+    QWidget* parent;
+    bool mainBlocked;
+  } cases[] = {
+      {"parent", &main, true},
+      {"no parent", nullptr, false},
+  };
+  for (const Case& c : cases) {
+    BlockCounter mainCount(main), trayCount(tray);
+    Qt::WindowModality modality = Qt::NonModal;
+    OnModal actor([&](QWidget* w) {
+      modality = w->windowModality();
+      static_cast<QMessageBox*>(w)->accept();
+    });
+    ui::MessageBox(c.parent, QStringLiteral("配置文件错误！"));
+    EXPECT_TRUE(actor.Ran()) << c.name;
+    EXPECT_EQ(modality, Qt::WindowModal) << c.name;
+    EXPECT_EQ(mainCount.blocked > 0, c.mainBlocked) << c.name;
+    EXPECT_EQ(trayCount.blocked, 0) << c.name;
+  }
+}
+
 TEST(MessageBoxTest, HandlerReplacesTheBoxWhileInstalled) {
   QStringList shown;
   {
