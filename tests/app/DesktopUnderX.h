@@ -111,19 +111,33 @@ class Desk {
   }
   // The window manager's frame around a window (left, top, right, bottom); zero without one.
   QMargins FrameExtents(Window w) {
-    Atom type;
-    int format;
-    unsigned long items, after;
-    unsigned char* data = nullptr;
-    QMargins margins;
-    if (XGetWindowProperty(d_, w, XInternAtom(d_, "_NET_FRAME_EXTENTS", False), 0, 4, False,
-                           XA_CARDINAL, &type, &format, &items, &after, &data) == Success &&
-        data && items == 4) {
-      const auto* v = reinterpret_cast<const unsigned long*>(data);
-      margins = QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
-    }
-    if (data) XFree(data);
-    return margins;
+    const std::vector<long> v = Cardinals(w, "_NET_FRAME_EXTENTS", XA_CARDINAL, 4);
+    return v.empty() ? QMargins() : QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
+  }
+
+  // A dock window that reserves the screen outside `area` (_NET_WM_STRUT_PARTIAL), so that the
+  // window manager's work area becomes `area`, as panels do; it stays until the connection ends.
+  void ReserveAllBut(const QRect& area) {
+    const Window w = XCreateSimpleWindow(d_, Root(), area.right() + 1, area.bottom() + 1, 1, 1,
+                                         0, 0, 0);
+    const Atom dock = XInternAtom(d_, "_NET_WM_WINDOW_TYPE_DOCK", False);
+    XChangeProperty(d_, w, XInternAtom(d_, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&dock), 1);
+    const int width = DisplayWidth(d_, DefaultScreen(d_));
+    const int height = DisplayHeight(d_, DefaultScreen(d_));
+    // left, right, top, bottom, then the ranges each of them covers.
+    const long strut[12] = {area.left(), width - 1 - area.right(), area.top(),
+                            height - 1 - area.bottom(), 0, height - 1, 0, height - 1,
+                            0, width - 1, 0, width - 1};
+    XChangeProperty(d_, w, XInternAtom(d_, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(strut), 12);
+    XMapWindow(d_, w);
+    XSync(d_, False);
+  }
+  // The first work area the window manager reports (_NET_WORKAREA); empty without one.
+  QRect WorkArea() {
+    const std::vector<long> v = Cardinals(Root(), "_NET_WORKAREA", XA_CARDINAL, 4);
+    return v.empty() ? QRect() : QRect(int(v[0]), int(v[1]), int(v[2]), int(v[3]));
   }
 
   // The process of the active window, 0 for none.
@@ -177,18 +191,24 @@ class Desk {
   Window Root() const { return DefaultRootWindow(d_); }
 
   long Cardinal(Window w, const char* name, Atom kind) {
+    const std::vector<long> v = Cardinals(w, name, kind, 1);
+    return v.empty() ? 0 : v[0];
+  }
+  // The first `count` values of a 32-bit property; empty when it has fewer.
+  std::vector<long> Cardinals(Window w, const char* name, Atom kind, long count) {
     Atom type;
     int format;
     unsigned long items, after;
     unsigned char* data = nullptr;
-    long value = 0;
-    if (XGetWindowProperty(d_, w, XInternAtom(d_, name, False), 0, 1, False, kind, &type, &format,
-                           &items, &after, &data) == Success &&
-        data && items == 1) {
-      value = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
+    std::vector<long> values;
+    if (XGetWindowProperty(d_, w, XInternAtom(d_, name, False), 0, count, False, kind, &type,
+                           &format, &items, &after, &data) == Success &&
+        data && items == static_cast<unsigned long>(count)) {
+      const auto* v = reinterpret_cast<const unsigned long*>(data);
+      values.assign(v, v + count);
     }
     if (data) XFree(data);
-    return value;
+    return values;
   }
 
   void Walk(Window parent, pid_t pid, bool topLevel, std::vector<Found>& out) {
