@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
@@ -9,6 +12,7 @@
 
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/QtTranslation.h"
 #include "tests/platform/ui/QtTestSupport.h"
 
 namespace {
@@ -194,6 +198,51 @@ TEST(FileDialogTest, HandlerAnswersInsteadOfTheDialog) {
   EXPECT_EQ(ui::GetFileName(options), std::optional<QString>("/tmp/x.exe"));
   EXPECT_EQ(seen.filter, options.filter);
   EXPECT_TRUE(seen.fileMustExist);
+}
+
+// What the boxes and the file dialogs say, in the translation installed so far.
+struct QtTexts {
+  QString boxButton;
+  QString fileTypeLabel;
+  QString openButton;
+};
+QtTexts ShownTexts() {
+  QtTexts texts;
+  std::optional<OnModal> actor;
+  actor.emplace([&](QWidget* w) {
+    auto* box = static_cast<QMessageBox*>(w);
+    texts.boxButton = box->button(QMessageBox::Ok)->text();
+    box->accept();
+  });
+  ui::MessageBox(nullptr, QStringLiteral("配置文件错误！"));
+  actor.emplace([&](QWidget* w) {
+    if (auto* label = w->findChild<QLabel*>(QStringLiteral("fileTypeLabel")))
+      texts.fileTypeLabel = label->text();
+    if (auto* buttons = w->findChild<QDialogButtonBox*>())
+      texts.openButton = buttons->button(QDialogButtonBox::Open)->text();
+    static_cast<QDialog*>(w)->reject();
+  });
+  ui::FileDialogOptions options;
+  options.kind = ui::FileDialogOptions::Kind::Open;
+  ui::GetFileName(options);
+  return texts;
+}
+
+TEST(QtTranslationTest, AMissingFileKeepsQtsEnglishAndQtsOwnGivesChinese) {
+  uitest::TempDir empty;
+  EXPECT_FALSE(ui::InstallQtTranslation(QStringLiteral("zh_CN"), empty.Path()));
+  QtTexts texts = ShownTexts();
+  EXPECT_EQ(texts.boxButton, QStringLiteral("OK"));
+  EXPECT_EQ(texts.fileTypeLabel, QStringLiteral("Files of type:"));
+
+  ASSERT_TRUE(ui::InstallQtTranslation(QStringLiteral("zh_CN"), ui::QtTranslationsFolder()))
+      << "qtbase_zh_CN.qm is not in " << ui::QtTranslationsFolder().toStdString();
+  texts = ShownTexts();
+  EXPECT_EQ(texts.boxButton, QStringLiteral("确定"));
+  EXPECT_EQ(texts.fileTypeLabel, QStringLiteral("文件类型："));
+  EXPECT_EQ(texts.openButton, QStringLiteral("打开(&O)"));
+  // Once per process: a second call keeps the one installed.
+  EXPECT_TRUE(ui::InstallQtTranslation(QStringLiteral("zh_CN"), empty.Path()));
 }
 
 }  // namespace
