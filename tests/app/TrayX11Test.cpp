@@ -178,6 +178,14 @@ TEST_F(DesktopTest, StartsIntoTheTrayAndItsMenuSwitchesTheStartAndEndsTheProgram
   EXPECT_EQ(program.Wait(10000), std::optional<int>(0)) << Log();
 }
 
+// Whether a window title shows nothing: no character but spaces and invisible ones.
+bool ShowsNothing(const std::string& utf8) {
+  for (const QChar c : QString::fromStdString(utf8)) {
+    if (!c.isSpace() && c.category() != QChar::Other_Format) return false;
+  }
+  return true;
+}
+
 TEST_F(DesktopTest, TheTrayAnswersWhileTheDeviceWarningIsOpen) {
   Desk desk(server_.Display());
   ASSERT_TRUE(desk.Connected());
@@ -204,6 +212,25 @@ TEST_F(DesktopTest, TheTrayAnswersWhileTheDeviceWarningIsOpen) {
   QPoint at = icon->geometry.center();
   desk.DoubleClick(at);
   ASSERT_TRUE(WaitFor([&] { return boxes().size() == 1; }, 15000)) << "no warning; log:\n" << Log();
+  {
+    // The box in its frame, once the frame is drawn.
+    apptest::XClient x(server_.Display());
+    const Desk::Found box = boxes().front();
+    QRect framed;
+    WaitFor([&] { return (framed = box.geometry.marginsAdded(desk.FrameExtents(box.window))) !=
+                         box.geometry; }, 5000);
+    QImage shot = x.Capture(framed);
+    WaitFor(
+        [&] {
+          const QImage again = x.Capture(framed);
+          const bool still = again == shot;
+          shot = again;
+          return still;
+        },
+        3000, 100);
+    QDir().mkpath(QStringLiteral(KDZ_SCREEN_DIR));
+    EXPECT_TRUE(shot.save(QStringLiteral(KDZ_SCREEN_DIR "/MessageBox_DeviceWarning.png")));
+  }
 
   // A second double click while the warning is open shows no second one.
   desk.DoubleClick(at);
@@ -216,11 +243,13 @@ TEST_F(DesktopTest, TheTrayAnswersWhileTheDeviceWarningIsOpen) {
   desk.Click(menu->geometry.topLeft() + kShowMainPanelItem);
   EXPECT_TRUE(WaitFor([&] { return boxes().size() == 2; }, 15000)) << Log();
 
-  apptest::XClient x(server_.Display());
-  const Desk::Found box = boxes().front();
-  QDir().mkpath(QStringLiteral(KDZ_SCREEN_DIR));
-  EXPECT_TRUE(x.Capture(box.geometry.marginsAdded(desk.FrameExtents(box.window)))
-                  .save(QStringLiteral(KDZ_SCREEN_DIR "/MessageBox_DeviceWarning.png")));
+  // The boxes' frames show no name.
+  for (const Desk::Found& box : boxes()) {
+    const std::optional<std::string> netName = desk.TextProperty(box.window, "_NET_WM_NAME");
+    const std::optional<std::string> name = desk.TextProperty(box.window, "WM_NAME");
+    EXPECT_TRUE(ShowsNothing(netName.value_or(""))) << '"' << netName.value_or("") << '"';
+    EXPECT_TRUE(ShowsNothing(name.value_or(""))) << '"' << name.value_or("") << '"';
+  }
 
   // Exit ends the program with both boxes open.
   menu = OpenMenu(desk, program.Pid(), at);

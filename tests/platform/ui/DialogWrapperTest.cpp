@@ -19,21 +19,32 @@ namespace {
 
 using uitest::OnModal;
 
-TEST(MessageBoxTest, RealBoxHasNoTitleAndOneOkButton) {
-  QString title = "unset", text;
-  QMessageBox::StandardButtons buttons;
-  OnModal actor([&](QWidget* w) {
-    auto* box = qobject_cast<QMessageBox*>(w);
-    ASSERT_NE(box, nullptr);
-    title = box->windowTitle();
-    text = box->text();
-    buttons = box->standardButtons();
-    box->button(QMessageBox::Ok)->click();
-  });
-  ui::MessageBox(nullptr, QStringLiteral("配置文件错误！"));
-  EXPECT_EQ(title, QString());
-  EXPECT_EQ(text, QStringLiteral("配置文件错误！"));
-  EXPECT_EQ(buttons, QMessageBox::Ok);
+TEST(MessageBoxTest, RealBoxShowsNoTitleAndOneOkButtonAndIsWideEnoughForItsFrame) {
+  const QString longText(80, QChar(u'错'));
+  for (const QString& shown : {QStringLiteral("配置文件错误！"), longText}) {
+    QString title = "unset", text;
+    QMessageBox::StandardButtons buttons;
+    int width = 0, textWidth = 0;
+    OnModal actor([&](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      ASSERT_NE(box, nullptr);
+      title = box->windowTitle();
+      text = box->text();
+      buttons = box->standardButtons();
+      width = box->width();
+      textWidth = box->fontMetrics().horizontalAdvance(box->text());
+      box->button(QMessageBox::Ok)->click();
+    });
+    ui::MessageBox(nullptr, shown);
+    // Not empty, which the X11 windows would show as the application's name.
+    EXPECT_FALSE(title.isEmpty());
+    EXPECT_TRUE(title.trimmed().isEmpty()) << title.toStdString();
+    EXPECT_EQ(text, shown);
+    EXPECT_EQ(buttons, QMessageBox::Ok);
+    EXPECT_GE(width, ui::kMessageBoxMinimumWidth);
+    if (shown == longText) EXPECT_GT(width, ui::kMessageBoxMinimumWidth + 100) << "the text's room";
+    else EXPECT_GT(width, textWidth);
+  }
 }
 
 // Counts the times a window is blocked by a modal window.
