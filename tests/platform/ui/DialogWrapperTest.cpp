@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QComboBox>
 #include <QDialogButtonBox>
 #include <QLabel>
 #include <QPushButton>
@@ -118,6 +119,30 @@ TEST(FileDialogTest, BarFiltersBecomeNameFilters) {
       {"dangling", {}},
   };
   for (const Case& c : cases) EXPECT_EQ(ui::NameFiltersFromBars(c.bars), c.filters);
+}
+
+TEST(FileDialogTest, TheListOfFiltersNamesEachDescriptionOnce) {
+  struct Case {
+    QString bars;
+    QStringList shown;
+  } cases[] = {
+      {"所有文件(*)|*|exe file(*.exe)|*.exe|", {"所有文件(*)", "exe file(*.exe)"}},
+      {"Gaming Mouse Profile(*.gmp)|*.gmp|", {"Gaming Mouse Profile(*.gmp)"}},
+  };
+  for (const Case& c : cases) {
+    QStringList shown;
+    OnModal actor([&](QWidget* w) {
+      if (auto* combo = w->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+        for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
+      }
+      static_cast<QDialog*>(w)->reject();
+    });
+    ui::FileDialogOptions options;
+    options.kind = ui::FileDialogOptions::Kind::Open;
+    options.filter = c.bars;
+    ui::GetFileName(options);
+    EXPECT_EQ(shown.join(u'|').toStdString(), c.shown.join(u'|').toStdString());
+  }
 }
 
 TEST(FileDialogTest, RealDialogTakesTheOptionsAndGivesTheChosenPath) {
