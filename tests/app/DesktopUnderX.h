@@ -19,6 +19,7 @@
 #include <vector>
 
 #include <QMargins>
+#include <QString>
 
 #include "tests/app/ProgramUnderX.h"
 #include "tests/platform/sys/FileTestUtil.h"
@@ -29,6 +30,14 @@ inline constexpr size_t kStateCurrentMode = 1556;  // the current mode in the mo
 inline constexpr QSize kMenuSize(102, 76);         // three items, a separator and the frame
 
 using testutil::ReadText;
+
+// Whether a window title shows nothing: no character but spaces and invisible ones.
+inline bool ShowsNothing(const std::string& utf8) {
+  for (const QChar c : QString::fromStdString(utf8)) {
+    if (!c.isSpace() && c.category() != QChar::Other_Format) return false;
+  }
+  return true;
+}
 
 // What the test needs of the X server beyond apptest::XClient: the window tree, selections,
 // the active window and XTest input.
@@ -109,10 +118,20 @@ class Desk {
     XFree(property.value);
     return text;
   }
-  // The window manager's frame around a window (left, top, right, bottom); zero without one.
-  QMargins FrameExtents(Window w) {
-    const std::vector<long> v = Cardinals(w, "_NET_FRAME_EXTENTS", XA_CARDINAL, 4);
-    return v.empty() ? QMargins() : QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3]));
+  // The place of `w` with the window manager's frame around it, once the window manager has
+  // told the frame's size (within 5 s; without a frame, the window's own place).
+  QRect InFrame(const Found& w) {
+    QRect framed = w.geometry;
+    WaitFor(
+        [&] {
+          const std::vector<long> v = Cardinals(w.window, "_NET_FRAME_EXTENTS", XA_CARDINAL, 4);
+          if (!v.empty()) {
+            framed = w.geometry.marginsAdded(QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3])));
+          }
+          return !v.empty();
+        },
+        5000);
+    return framed;
   }
 
   // A dock window that reserves the screen outside `area` (_NET_WM_STRUT_PARTIAL), so that the

@@ -56,25 +56,6 @@ class DialogPlacementX11Test : public ::testing::TestWithParam<int>,
     ASSERT_TRUE(Gone(size)) << d.name << " did not close";
   }
 
-  // A click on the main window's button of `key`, and the time the window takes to show what
-  // it does.
-  void ClickButton(const char16_t* key) {
-    ClickMain(Rect(u"MainWindow", key));
-    Pause(300);
-  }
-  // The button page in the fourth mode, where rows open the function menu.
-  void ShowFourthMode() {
-    ClickButton(u"KeyKeyDefineSettingRect");
-    ClickButton(u"KeyConfigFile4Rect");
-  }
-  // A choice of the function menu of the fourth mode's row 4.
-  void ChooseFunction(int major) {
-    ShowFourthMode();
-    const std::optional<QRect> menu = OpenMenu(4);
-    ASSERT_TRUE(menu) << "no function menu";
-    desk_->Click(MenuItem(*menu, major - 1));
-  }
-
   std::optional<apptest::Child> trayer_;
 };
 
@@ -86,8 +67,10 @@ TEST_P(DialogPlacementX11Test, EachSkinnedDialogLandsCentredOnTheMainWindowRight
        }},
       {"the restore warning", u"RestoreWarningDialog",
        [this] {
+         const QRect restore = Rect(u"AdvanceSettingPage", u"KeyRect_Restore");
          ClickButton(u"KeyAdvanceSettingRect");
-         ClickMain(Rect(u"AdvanceSettingPage", u"KeyRect_Restore"));
+         ASSERT_TRUE(Shows(restore, "AdvanceSettingPage_Normal.png")) << "no Advance tab";
+         ClickMain(restore);
        }},
       {"the shortcut dialog", u"AssignAShortcutDialg",
        [this] { ChooseFunction(settings::MAJOR_FUN_ASSIGN_SHORTCUT); }},

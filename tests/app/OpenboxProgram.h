@@ -94,6 +94,35 @@ class OpenboxProgram : protected DesktopOnScreen {
   }
   void ClickMain(const QRect& inWindow) { desk_->Click(main_.topLeft() + inWindow.center()); }
   void Pause(int ms = 150) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+  // A click on the main window's button of `key`, and the time the window takes to show what
+  // it does.
+  void ClickButton(const char16_t* key) {
+    ClickMain(Rect(u"MainWindow", key));
+    Pause(300);
+  }
+  // The button page in the fourth mode, where a row opens the function menu.
+  void ShowFourthMode() {
+    ClickButton(u"KeyKeyDefineSettingRect");
+    ClickButton(u"KeyConfigFile4Rect");
+  }
+
+  // Whether the main window shows `inMain` as the skin image `sheet` has it there, within 15 s:
+  // the page of that sheet is on the screen.
+  bool Shows(const QRect& inMain, const char* sheet) {
+    const QImage image = QImage(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/") + QString::fromLatin1(sheet))
+                             .convertToFormat(QImage::Format_RGB32)
+                             .copy(inMain);
+    return WaitFor([&] { return x_->Capture(inMain.translated(main_.topLeft())) == image; },
+                   15000);
+  }
+
+  // A choice of the function menu of the fourth mode's row 4.
+  void ChooseFunction(int major) {
+    ShowFourthMode();
+    const std::optional<QRect> menu = OpenMenu(4);
+    ASSERT_TRUE(menu) << "no function menu";
+    desk_->Click(MenuItem(*menu, major - 1));
+  }
 
   // A click on a row of the button page and the function menu it opens.
   std::optional<QRect> OpenMenu(int row) {
@@ -115,18 +144,7 @@ class OpenboxProgram : protected DesktopOnScreen {
   }
 
   // What the screen shows of `area` once two captures 100 ms apart agree.
-  QImage Settled(const QRect& area) {
-    QImage shot = x_->Capture(area);
-    WaitFor(
-        [&] {
-          const QImage again = x_->Capture(area);
-          const bool still = again == shot;
-          shot = again;
-          return still;
-        },
-        3000, 100);
-    return shot;
-  }
+  QImage Settled(const QRect& area) { return x_->SettledCapture(area); }
   void Save(const QImage& shot, const char* name) {
     EXPECT_TRUE(shot.save(QStringLiteral(KDZ_SCREEN_DIR "/") + QString::fromLatin1(name)));
   }

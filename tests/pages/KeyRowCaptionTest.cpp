@@ -2,21 +2,21 @@
 // drop-down arrow, else in the text area and cut with "…".
 #include <gtest/gtest.h>
 
-#include <QFontMetrics>
 #include <QImage>
 #include <QString>
-
-#include <vector>
 
 #include "pages/KeyRowCaption.h"
 #include "platform/ui/CaptionFont.h"
 #include "skin/BitmapBtn.h"
 #include "tests/platform/ui/QtTestSupport.h"
+#include "tests/platform/ui/TextInk.h"
 
 namespace {
 
 const QSize kRow(222, 26);  // the default skin's rows
 const QColor kFace(0x20, 0x24, 0x2C);
+// About half the width of "…" in the rows' font.
+constexpr int kEllipsisTail = pages::kRowFontHeight / 2;
 
 // A row of one plain colour showing `text` as `caption` puts it.
 QImage Row(const QString& text, void (*caption)(CBitmapBtn&, const QString&)) {
@@ -32,43 +32,6 @@ QImage PlainCaption(const QString& text) {
   return Row(text, [](CBitmapBtn& row, const QString& t) { row.SetCaption(t, 0, 1); });
 }
 
-// The runs of columns with text in them, as [first, last] pairs.
-std::vector<std::pair<int, int>> InkRuns(const QImage& row) {
-  std::vector<std::pair<int, int>> runs;
-  for (int x = 0; x < row.width(); ++x) {
-    bool ink = false;
-    for (int y = 0; y < row.height() && !ink; ++y) ink = row.pixel(x, y) != kFace.rgb();
-    if (!ink) continue;
-    if (!runs.empty() && runs.back().second == x - 1) {
-      runs.back().second = x;
-    } else {
-      runs.emplace_back(x, x);
-    }
-  }
-  return runs;
-}
-// The rows of pixels with text in them within columns [first, last].
-std::pair<int, int> InkRows(const QImage& row, int first, int last) {
-  int top = row.height(), bottom = -1;
-  for (int y = 0; y < row.height(); ++y)
-    for (int x = first; x <= last; ++x)
-      if (row.pixel(x, y) != kFace.rgb()) {
-        top = std::min(top, y);
-        bottom = std::max(bottom, y);
-      }
-  return {top, bottom};
-}
-// Whether the text ends in "…": the right half of an ellipsis' width at its end holds only dots
-// on one line, while the text before it is taller.
-bool EndsInEllipsis(const QImage& row) {
-  const std::vector<std::pair<int, int>> runs = InkRuns(row);
-  if (runs.empty()) return false;
-  const int half = QFontMetrics(ui::CaptionFont(pages::kRowFontHeight)).horizontalAdvance(u'…') / 2;
-  const int last = runs.back().second;
-  const auto [dotsTop, dotsBottom] = InkRows(row, last - half + 1, last);
-  const auto [top, bottom] = InkRows(row, runs.front().first, last);
-  return dotsBottom - dotsTop <= 3 && bottom - top > 6;
-}
 // A text of ASCII letters just narrower than the text area, too wide to sit centred on the
 // row without running under the arrow.
 QString FitsOnlyTheTextArea() {
@@ -97,10 +60,11 @@ TEST(KeyRowCaptionTest, ATextThatFitsIsCentredAsEveryCaptionAndALongOneEndsLeftO
   };
   for (const Case& c : cases) {
     const QImage shown = RowCaption(c.text);
+    const uitest::TextInk ink(shown, bare);
     EXPECT_TRUE(shown.copy(arrow) == bare.copy(arrow)) << c.name << ": the arrow's pixels";
-    EXPECT_EQ(EndsInEllipsis(shown), c.ellipsis) << c.name;
-    ASSERT_FALSE(InkRuns(shown).empty()) << c.name;
-    EXPECT_GE(InkRuns(shown).front().first, 0) << c.name;
+    EXPECT_EQ(ink.EndsInEllipsis(kEllipsisTail), c.ellipsis) << c.name;
+    ASSERT_FALSE(ink.Runs().empty()) << c.name;
+    EXPECT_GT(ink.Runs().front().first, 0) << c.name << ": cut at the left";
   }
   EXPECT_EQ(RowCaption(QStringLiteral("左键")), PlainCaption(QStringLiteral("左键")))
       << "centred as the image button draws it";
