@@ -25,8 +25,9 @@ void MessageBox(QWidget* parent, const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, kBlankTitle, text, QMessageBox::Ok, parent);
   // However short the text, the frame's title bar keeps room for the window manager's buttons.
   if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
-    grid->addItem(new QSpacerItem(kMessageBoxMinimumWidth, 0, QSizePolicy::Fixed, QSizePolicy::Fixed),
-                  grid->rowCount(), 0, 1, grid->columnCount());
+    auto* room =
+        new QSpacerItem(kMessageBoxMinimumWidth, 0, QSizePolicy::Fixed, QSizePolicy::Fixed);
+    grid->addItem(room, grid->rowCount(), 0, 1, grid->columnCount());
   }
   // Modal to the parent's window only (to nothing without a parent): the tray icon and its
   // menu, which belong to no window, keep taking clicks while a box is open.

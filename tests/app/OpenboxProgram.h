@@ -87,7 +87,8 @@ class OpenboxProgram : protected DesktopOnScreen {
   void StartProgram() {
     program_ = session_->Program(KDZ_PROGRAM);
     // The main window has the size of its background.
-    const QSize size = QImage(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/MainWindow_BackGround.png")).size();
+    const QSize size =
+        QImage(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/MainWindow_BackGround.png")).size();
     const std::optional<QRect> main = FindSized(size, 20000);
     ASSERT_TRUE(main) << "no main window; log:\n" << session_->Log();
     main_ = *main;
@@ -109,9 +110,8 @@ class OpenboxProgram : protected DesktopOnScreen {
   // Whether the main window shows `inMain` as the skin image `sheet` has it there, within 15 s:
   // the page of that sheet is on the screen.
   bool Shows(const QRect& inMain, const char* sheet) {
-    const QImage image = QImage(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/") + QString::fromLatin1(sheet))
-                             .convertToFormat(QImage::Format_RGB32)
-                             .copy(inMain);
+    const QString file = QStringLiteral(KDZ_PROGRAM_DIR "/Skin/") + QString::fromLatin1(sheet);
+    const QImage image = QImage(file).convertToFormat(QImage::Format_RGB32).copy(inMain);
     return WaitFor([&] { return x_->Capture(inMain.translated(main_.topLeft())) == image; },
                    15000);
   }

@@ -1,7 +1,8 @@
 // The built program on an X server of the test's own with real desktop components: under the
 // XEmbed tray host trayer it starts into the tray, its menu works and Exit ends it, also while
-// device warnings are open; under the window manager openbox it follows the foreground program and carries out the mouse's PC-side
-// buttons, driven through the simulated mouse's control pipe.
+// device warnings are open; under the window manager openbox it follows the foreground program
+// and carries out the mouse's PC-side buttons, driven through the simulated mouse's control
+// pipe.
 #include <gtest/gtest.h>
 
 #include <QDir>
