@@ -6,6 +6,7 @@
 #include "platform/desktop/PointerSettings.h"
 #include "platform/sys/AtomicFile.h"
 #include "platform/sys/DataFolder.h"
+#include "platform/ui/QtTranslation.h"
 
 namespace {
 
@@ -50,6 +51,8 @@ bool CKavrinDireZerudApp::InitInstance(std::string_view commandLine) {
   if (instance_->HoldsLock()) RemoveLeftoverTemporaryFiles();
   // The program lives in the notification area: hiding or closing its windows does not end it.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Qt's own texts (the boxes' button, the file dialogs) in the language of the program's texts.
+  ui::InstallQtTranslation(QStringLiteral("zh_CN"), ui::QtTranslationsFolder());
 
   CKavrinDireZerudDlg::Options window = options_.window;
   window.instance = instance_.get();

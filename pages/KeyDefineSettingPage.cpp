@@ -8,6 +8,7 @@
 #include "pages/AssignAProgramToExecutonDialg.h"
 #include "pages/AssignAShortcutDialg.h"
 #include "pages/KeyName.h"
+#include "pages/KeyRowCaption.h"
 #include "pages/MacroDialog.h"
 #include "pages/MousePicturePage.h"
 #include "pages/PageSkin.h"
@@ -279,7 +280,7 @@ std::u16string CKeyDefineSettingPage::KeyText(const tagKEYDEFINEINFO& key) const
 void CKeyDefineSettingPage::RefreshKeyTexts() {
   if (keyData_ == nullptr) return;
   for (int i = 0; i < kKeyCount; ++i) {
-    KeyButton(i).SetCaption(QString::fromStdU16String(KeyText(keyData_[i])), 0, 1);
+    pages::SetRowCaption(KeyButton(i), QString::fromStdU16String(KeyText(keyData_[i])));
   }
 }
 

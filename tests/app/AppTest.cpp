@@ -1,4 +1,7 @@
 // The application object's start-up decisions, on Qt's offscreen platform.
+#include <QAbstractButton>
+#include <QMessageBox>
+
 #include "app/KavrinDireZerudApp.h"
 #include "tests/app/AppFixture.h"
 
@@ -122,6 +125,26 @@ TEST_F(AppFixture, LeftoverTemporaryFilesAreRemovedByTheInstanceThatHoldsTheLock
     for (const std::string& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
     app.ExitInstance();
   }
+}
+
+// Qt's own texts come in the program's language from the start: the boxes' button reads 确定.
+TEST_F(AppFixture, QtsOwnTextsAreChineseOnceTheApplicationRuns) {
+  CKavrinDireZerudApp::Options options;
+  options.instance.folder = data / "run";
+  options.instanceName = "kdz-app-test";
+  options.window = WindowOptions();
+  CKavrinDireZerudApp app(options);
+  ASSERT_TRUE(app.InitInstance(""));
+  ui::SetMessageBoxHandler({});  // the real box
+  QString button;
+  uitest::OnModal actor([&](QWidget* w) {
+    auto* box = static_cast<QMessageBox*>(w);
+    button = box->button(QMessageBox::Ok)->text();
+    box->accept();
+  });
+  ui::MessageBox(app.MainWindow(), QStringLiteral("配置文件错误！"));
+  EXPECT_EQ(button, QStringLiteral("确定"));
+  app.ExitInstance();
 }
 
 }  // namespace

@@ -5,21 +5,18 @@
 // mouse holds what was applied. Captures of the page, the menu and the dialogs go to screens/.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QImage>
 #include <QString>
 
 #include <algorithm>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "resources/INIFile.h"
 #include "resources/SkinPath.h"
 #include "settings/E2Image.h"
 #include "settings/FunctionCodes.h"
-#include "tests/app/DesktopUnderX.h"
+#include "tests/app/OpenboxProgram.h"
 
 namespace {
 
@@ -30,117 +27,18 @@ using apptest::WaitFor;
 
 constexpr size_t kFlashOffset = 12;  // flash block 0 in the state file
 constexpr size_t kConfigOffset = kFlashOffset + 5 * 256;
-constexpr int kMenuItemHeight = 17;
-const QSize kMenuSize(128, 375);
-const QSize kDialogSize(420, 222);  // the shortcut and the program dialogs
 
 // The rows of the walk-through.
 constexpr int kMacroRow = 3;
 constexpr int kShortcutRow = 4;
 constexpr int kProgramRow = 6;
 
-class WalkThroughX11Test : public ::testing::Test, protected apptest::DesktopOnScreen {
+class WalkThroughX11Test : public ::testing::Test, protected apptest::OpenboxProgram {
  protected:
-  WalkThroughX11Test() : DesktopOnScreen(1280, 800) {}
   void SetUp() override {
     if (server_.Missing()) GTEST_SKIP() << server_.Problem();
-    ASSERT_EQ(OpenSession(), "");
-    wm_ = session_->Tool("/usr/bin/openbox", {"--sm-disable"});
-    if (!wm_) GTEST_SKIP() << "openbox is not installed";
-    desk_ = std::make_unique<Desk>(server_.Display());
-    x_ = std::make_unique<apptest::XClient>(server_.Display());
-    ASSERT_TRUE(desk_->Connected() && x_->Connected());
-    ASSERT_TRUE(WaitFor([&] { return desk_->RootHas("_NET_SUPPORTING_WM_CHECK"); }, 10000));
-    ASSERT_EQ(skin_.SetFile(QStringLiteral(KDZ_PROGRAM_DIR "/Setup.ini").toStdU16String()), 1);
-    QDir().mkpath(QStringLiteral(KDZ_SCREEN_DIR));
-  }
-
-  QRect Rect(const char16_t* section, const char16_t* key) {
-    int32_t v[4] = {};
-    skin_.GetInts(section, key, v, 4);
-    return QRect(v[0], v[1], v[2], v[3]);
-  }
-  QRect RowRect(int row) {
-    const std::u16string key = u"KeyWindowRect_" + std::u16string(1, char16_t(u'0' + row));
-    return Rect(u"KeyDefineSettingPage", key.c_str());
-  }
-
-  // The place on the screen of a window of the program that `match` accepts, once there is one.
-  std::optional<QRect> Find(const std::function<bool(const QRect&)>& match, int timeoutMs = 5000) {
-    std::optional<QRect> found;
-    WaitFor(
-        [&] {
-          for (const Desk::Found& f : desk_->WindowsOf(program_.Pid())) {
-            if (match(f.geometry)) {
-              found = f.geometry;
-              return true;
-            }
-          }
-          return false;
-        },
-        timeoutMs);
-    return found;
-  }
-  std::optional<QRect> FindSized(QSize size, int timeoutMs = 5000) {
-    return Find([size](const QRect& r) { return r.size() == size; }, timeoutMs);
-  }
-  bool Gone(QSize size) {
-    return WaitFor([&] { return !FindSized(size, 0); }, 15000);
-  }
-
-  // Starts the program and waits for its main window.
-  void StartProgram() {
-    program_ = session_->Program(KDZ_PROGRAM);
-    // The main window has the size of its background.
-    const QSize size = QImage(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/MainWindow_BackGround.png")).size();
-    const std::optional<QRect> main = FindSized(size, 20000);
-    ASSERT_TRUE(main) << "no main window; log:\n" << session_->Log();
-    main_ = *main;
-  }
-  void ClickMain(const QRect& inWindow) { desk_->Click(main_.topLeft() + inWindow.center()); }
-  void Pause(int ms = 150) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-  // A click on a row of the button page and the function menu it opens.
-  std::optional<QRect> OpenMenu(int row) {
-    ClickMain(RowRect(row));
-    return FindSized(kMenuSize);
-  }
-  QPoint MenuItem(const QRect& menu, int item) {
-    return menu.topLeft() + QPoint(menu.width() / 2, item * kMenuItemHeight + kMenuItemHeight / 2);
-  }
-  // The hover on the menu's first item, and the macro submenu it opens beside the menu.
-  std::optional<QRect> OpenMacroSubmenu(const QRect& menu) {
-    desk_->MoveTo(MenuItem(menu, 0));
-    // Beside the menu, level with the first item (it opens no lower).
-    std::optional<QRect> submenu = Find([&](const QRect& r) {
-      return r.left() >= menu.right() && r.width() == kMenuSize.width() && r.top() <= menu.top();
-    });
-    if (submenu) Settled(*submenu);
-    return submenu;
-  }
-
-  // What the screen shows of `area` once two captures 100 ms apart agree.
-  QImage Settled(const QRect& area) {
-    QImage shot = x_->Capture(area);
-    WaitFor(
-        [&] {
-          const QImage again = x_->Capture(area);
-          const bool still = again == shot;
-          shot = again;
-          return still;
-        },
-        3000, 100);
-    return shot;
-  }
-  void Save(const QImage& shot, const char* name) {
-    EXPECT_TRUE(shot.save(QStringLiteral(KDZ_SCREEN_DIR "/") + QString::fromLatin1(name)));
-  }
-  // The ten rows on the screen, with the pointer away from them.
-  QImage Rows() {
-    desk_->MoveTo(QPoint(2, 2));
-    QRect rows;
-    for (int i = 0; i < 10; ++i) rows |= RowRect(i);
-    return Settled(rows.translated(main_.topLeft()));
+    if (!OpenboxInstalled()) GTEST_SKIP() << "openbox is not installed";
+    ASSERT_EQ(OpenDesktop(), "");
   }
 
   // The macro manager at `manager` is recording: its stop button shows in place of the start
@@ -179,13 +77,6 @@ class WalkThroughX11Test : public ::testing::Test, protected apptest::DesktopOnS
     const std::string text = ReadText(session_->Folder() + "/mouse.state");
     return {text.begin(), text.end()};
   }
-
-  std::optional<Child> wm_;
-  std::unique_ptr<Desk> desk_;
-  std::unique_ptr<apptest::XClient> x_;
-  CINIFile skin_;
-  Child program_;
-  QRect main_;
 };
 
 TEST_F(WalkThroughX11Test, ANewUsersAssignmentsReachTheMouseAndComeBackAfterARestart) {
