@@ -36,9 +36,9 @@ class ForegroundApplication {
   }
 };
 
-// The active window of the X server of $DISPLAY (root _NET_ACTIVE_WINDOW, its _NET_WM_PID);
-// without an X server every lookup gives 0 and "<unknown>". Under a Wayland session only X11 and
-// XWayland programs can be seen: NoteX11ProgramsOnly says so.
+// The active window of the X server of $DISPLAY (root _NET_ACTIVE_WINDOW, its _NET_WM_PID or
+// its creator's process); without an X server every lookup gives 0 and "<unknown>". Under a
+// Wayland session only X11 and XWayland programs can be seen: NoteX11ProgramsOnly says so.
 std::unique_ptr<ForegroundApplication> CreateForegroundApplication();
 
 }  // namespace desktop

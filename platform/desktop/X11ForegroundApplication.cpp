@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XRes.h>
 #include <unistd.h>
 
 #include <optional>
@@ -46,6 +47,29 @@ std::string TextProperty(Display* display, Window window, Atom property) {
   return value;
 }
 
+// The process of the client that created `window`, as the X server knows it from the client's
+// local connection (X Resource extension 1.2); 0 when the server cannot tell.
+int CreatorProcessId(Display* display, Window window) {
+  XResClientIdSpec spec{window, XRES_CLIENT_ID_PID_MASK};
+  long count = 0;
+  XResClientIdValue* ids = nullptr;
+  if (XResQueryClientIds(display, 1, &spec, &count, &ids) != Success) return 0;
+  pid_t pid = -1;
+  for (long i = 0; i < count && pid <= 0; ++i) {
+    if (XResGetClientIdType(&ids[i]) == XRES_CLIENT_ID_PID) pid = XResGetClientPid(&ids[i]);
+  }
+  XResClientIdsDestroy(count, ids);
+  return pid > 0 ? static_cast<int>(pid) : 0;
+}
+
+// Whether the server offers the client ids of the X Resource extension (version 1.2 on).
+bool HasClientIds(Display* display) {
+  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+  return XResQueryExtension(display, &eventBase, &errorBase) &&
+         XResQueryVersion(display, &major, &minor) &&
+         (major > 1 || (major == 1 && minor >= 2));
+}
+
 std::string LocalHostName() {
   char name[256] = {};
   if (::gethostname(name, sizeof name - 1) != 0) return {};
@@ -83,6 +107,7 @@ struct X11ForegroundApplication::Connection {
   Display* display = nullptr;
   Atom activeWindow = None;
   Atom wmPid = None;
+  bool clientIds = false;  // the server tells the process of a local client
   std::string localHost;
 };
 
@@ -93,6 +118,7 @@ std::unique_ptr<X11ForegroundApplication> X11ForegroundApplication::Open(
   if (x->display == nullptr) return nullptr;
   x->activeWindow = XInternAtom(x->display, "_NET_ACTIVE_WINDOW", False);
   x->wmPid = XInternAtom(x->display, "_NET_WM_PID", False);
+  x->clientIds = HasClientIds(x->display);
   x->localHost = LocalHostName();
   return std::unique_ptr<X11ForegroundApplication>(new X11ForegroundApplication(std::move(x)));
 }
@@ -114,8 +140,13 @@ int X11ForegroundApplication::ForegroundProcessId() {
     return 0;
   const std::optional<unsigned long> pid =
       CardinalProperty(display, window, x_->wmPid, XA_CARDINAL);
-  if (!trap.Ok() || !pid || *pid == 0 || *pid > 0x7FFFFFFF) return 0;
-  return static_cast<int>(*pid);
+  if (pid) {
+    if (!trap.Ok() || *pid == 0 || *pid > 0x7FFFFFFF) return 0;
+    return static_cast<int>(*pid);
+  }
+  // Many clients set no _NET_WM_PID; the server knows the process of a local connection.
+  const int creator = x_->clientIds ? CreatorProcessId(display, window) : 0;
+  return trap.Ok() ? creator : 0;
 }
 
 namespace {

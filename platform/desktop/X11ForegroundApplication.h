@@ -6,8 +6,10 @@
 #include "platform/desktop/ForegroundApplication.h"
 
 // The foreground application of an X server: the root window's _NET_ACTIVE_WINDOW (kept by the
-// window manager), that window's _NET_WM_PID, and the process's executable. A window that names
-// another host in WM_CLIENT_MACHINE runs elsewhere: its process id means nothing here.
+// window manager), that window's _NET_WM_PID or, for a window without one, the process of the
+// local client that created it as the server knows it (X Resource extension), and the process's
+// executable. A window that names another host in WM_CLIENT_MACHINE runs elsewhere: its process
+// id means nothing here.
 namespace desktop {
 
 class X11ForegroundApplication : public ForegroundApplication {

@@ -1,6 +1,10 @@
 #include "platform/desktop/X11ForegroundApplication.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstring>
@@ -84,9 +88,6 @@ TEST_F(X11ForegroundTest, NoProcessWithoutAUsableActiveWindow) {
   SetActive(0);
   EXPECT_EQ(foreground_->ForegroundProcessId(), 0);
 
-  SetActive(window_);  // no _NET_WM_PID
-  EXPECT_EQ(foreground_->ForegroundProcessId(), 0);
-
   SetPid(window_, 0);
   EXPECT_EQ(foreground_->ForegroundProcessId(), 0);
 
@@ -99,6 +100,72 @@ TEST_F(X11ForegroundTest, NoProcessWithoutAUsableActiveWindow) {
   SetPid(window_, static_cast<unsigned long>(::getpid()));
   SetActive(window_);
   EXPECT_EQ(foreground_->ForegroundProcessId(), ::getpid());
+}
+
+// How long the child may take to create its window on a loaded machine.
+constexpr int kWindowWaitMs = 15000;
+
+// A window that carries no _NET_WM_PID, created by another process of this host on a connection
+// of its own; the process keeps it until it is killed.
+class PidlessWindow {
+ public:
+  explicit PidlessWindow(const std::string& display) {
+    int fds[2];
+    if (::pipe(fds) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+      ::close(fds[0]);
+      Display* d = XOpenDisplay(display.c_str());
+      Window w = d ? XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 20, 20, 0, 0, 0) : 0;
+      if (d) XSync(d, False);
+      if (::write(fds[1], &w, sizeof w) != sizeof w) ::_exit(1);
+      for (;;) ::pause();
+    }
+    ::close(fds[1]);
+    pollfd p{fds[0], POLLIN, 0};
+    if (pid_ > 0 && ::poll(&p, 1, kWindowWaitMs) == 1 &&
+        ::read(fds[0], &window_, sizeof window_) != sizeof window_)
+      window_ = 0;
+    ::close(fds[0]);
+  }
+  ~PidlessWindow() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  PidlessWindow(const PidlessWindow&) = delete;
+  PidlessWindow& operator=(const PidlessWindow&) = delete;
+
+  pid_t Pid() const { return pid_; }
+  Window Id() const { return window_; }
+
+ private:
+  pid_t pid_ = -1;
+  Window window_ = 0;
+};
+
+// Clients such as xcalc set no _NET_WM_PID: the server names the process behind the window.
+TEST_F(X11ForegroundTest, AWindowWithoutPidIsTheProcessOfItsLocalClient) {
+  PidlessWindow other(DisplayName());
+  ASSERT_NE(other.Id(), 0u);
+  SetActive(other.Id());
+  EXPECT_EQ(foreground_->ForegroundProcessId(), other.Pid());
+
+  SetActive(window_);  // created on this process's own connection
+  EXPECT_EQ(foreground_->ForegroundProcessId(), ::getpid());
+  SetMachine(window_, HostName());
+  EXPECT_EQ(foreground_->ForegroundProcessId(), ::getpid());
+
+  // Another host's window found through a local connection (a forwarding proxy): not its pid.
+  SetMachine(window_, "elsewhere.example.org");
+  EXPECT_EQ(foreground_->ForegroundProcessId(), 0);
+  EXPECT_EQ(foreground_->ForegroundImagePath(), kUnknownImagePath);
+
+  // A window's own _NET_WM_PID comes first.
+  SetMachine(window_, HostName());
+  SetPid(window_, static_cast<unsigned long>(other.Pid()));
+  EXPECT_EQ(foreground_->ForegroundProcessId(), other.Pid());
 }
 
 TEST(X11Foreground, OpenFailsWithoutAServer) {
