@@ -56,7 +56,8 @@ void DeviceEvents::OnAppSwitchTimer() {
   const settings::tagMODEINFO* applied = settings_.AppliedModes;
   actions_.DoScrollActions(applied[settings_.CurrentMode()]);
 
-  const int mode = app::MatchApplicationMode(applied, foreground_.ForegroundImagePath());
+  appPaths_.Update(applied);
+  const int mode = appPaths_.Match(foreground_.ForegroundImagePath());
   if (mode < 0 || mode == settings_.CurrentMode()) return;
   // The program's mode changes even when the mouse does not take the command.
   settings_.SetCurrentMode(mode);

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "app/ApplicationSwitch.h"
 #include "app/MouseFunction.h"
 #include "device/KavrinUSBComm.h"
 #include "platform/desktop/ForegroundApplication.h"
@@ -44,4 +45,5 @@ class DeviceEvents {
   desktop::ForegroundApplication& foreground_;
   PcButtonActions& actions_;
   Window window_;
+  app::ApplicationPaths appPaths_;  // of the applied records
 };

@@ -18,6 +18,10 @@ std::u16string GetProcessImagePath(int pid);
 // The same path as the bytes the system holds; empty when it cannot be read.
 std::string ProcessExecutablePath(int pid);
 
+// `path` with every link in it resolved, as /proc/PID/exe names the program that `path` starts;
+// empty when nothing exists there. A relative path is taken from the current folder.
+std::u16string ResolvedPath(std::u16string_view path);
+
 // Lower-cases each UTF-16 unit on its own, by the Unicode simple case mapping (so 'Ä' becomes
 // 'ä'); surrogates and units without a lower-case form stay as they are. The length never
 // changes.
