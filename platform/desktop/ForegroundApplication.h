@@ -32,12 +32,17 @@ class ForegroundApplication {
   virtual ~ForegroundApplication() = default;
 
   // The process that owns the active window on this host; 0 when there is none or it cannot be
-  // told (no X server, no active window, no process id, a window of another host).
+  // told (no X server, no active window, no process id, a window of another host). From the
+  // first call on the desktop is followed, so that a later call asks only what changed.
   virtual int ForegroundProcessId() = 0;
-  // The executable path of that process, or "<unknown>".
+  // The executable path of that process, or "<unknown>", read afresh at every call: a process
+  // can start another program under the same id.
   virtual std::u16string ForegroundImagePath() {
     return GetProcessImagePath(ForegroundProcessId());
   }
+  // Stops following the desktop until the next call above, so that meanwhile nothing of it
+  // reaches this program.
+  virtual void StopFollowing() {}
 };
 
 // The active window of the X server of $DISPLAY (root _NET_ACTIVE_WINDOW, its _NET_WM_PID or

@@ -20,7 +20,11 @@ class X11ForegroundApplication : public ForegroundApplication {
   X11ForegroundApplication(const X11ForegroundApplication&) = delete;
   X11ForegroundApplication& operator=(const X11ForegroundApplication&) = delete;
 
+  // Follows the root window's _NET_ACTIVE_WINDOW and the active window's _NET_WM_PID and
+  // WM_CLIENT_MACHINE through their change events: the server is asked again only after one of
+  // them changed.
   int ForegroundProcessId() override;
+  void StopFollowing() override;
 
   struct Connection;  // the X connection and its atoms; X11 types stay in the source
 

@@ -7,10 +7,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
+#include <thread>
 
+#include "platform/sys/Utf.h"
+#include "tests/platform/desktop/ChildProcess.h"
 #include "tests/platform/desktop/XvfbSuite.h"
 
 // Last: Xlib defines macros (None, Bool, Status) that other headers would trip over.
@@ -19,6 +24,10 @@
 
 namespace desktop {
 namespace {
+
+// How long a change may take to reach the lookup, or a child to create its window, on a loaded
+// machine.
+constexpr int kWaitMs = 15000;
 
 std::string HostName() {
   char name[256] = {};
@@ -62,6 +71,16 @@ class X11ForegroundTest : public testutil::XvfbClientSuite {
     XSync(raw_, False);
   }
 
+  // The foreground process once the news of the last change has reached the lookup's own
+  // connection (it reads the server's events as they come, without asking): `expected`, or what
+  // it still gives after a bounded wait.
+  int ProcessIdOnceSettled(int expected) {
+    int pid = foreground_->ForegroundProcessId();
+    testutil::WaitFor([&] { return (pid = foreground_->ForegroundProcessId()) == expected; },
+                      kWaitMs, 2);
+    return pid;
+  }
+
   Window window_ = 0;
   std::unique_ptr<X11ForegroundApplication> foreground_;
 };
@@ -72,15 +91,15 @@ TEST_F(X11ForegroundTest, TheActiveWindowsProcessOnThisHost) {
 
   SetPid(window_, static_cast<unsigned long>(::getpid()));
   SetActive(window_);
-  EXPECT_EQ(foreground_->ForegroundProcessId(), ::getpid());  // no WM_CLIENT_MACHINE at all
+  EXPECT_EQ(ProcessIdOnceSettled(::getpid()), ::getpid());  // no WM_CLIENT_MACHINE at all
   EXPECT_EQ(foreground_->ForegroundImagePath(), GetProcessImagePath(::getpid()));
 
   SetMachine(window_, HostName());
-  EXPECT_EQ(foreground_->ForegroundProcessId(), ::getpid());
+  EXPECT_EQ(ProcessIdOnceSettled(::getpid()), ::getpid());
 
   // The pid of a window from another host names some other process here.
   SetMachine(window_, "elsewhere.example.org");
-  EXPECT_EQ(foreground_->ForegroundProcessId(), 0);
+  EXPECT_EQ(ProcessIdOnceSettled(0), 0);
   EXPECT_EQ(foreground_->ForegroundImagePath(), kUnknownImagePath);
 }
 
@@ -89,21 +108,119 @@ TEST_F(X11ForegroundTest, NoProcessWithoutAUsableActiveWindow) {
   EXPECT_EQ(foreground_->ForegroundProcessId(), 0);
 
   SetPid(window_, 0);
-  EXPECT_EQ(foreground_->ForegroundProcessId(), 0);
+  SetActive(window_);
+  EXPECT_EQ(ProcessIdOnceSettled(0), 0);
 
   // The active window is gone: the lookup fails quietly, and the next one works again.
   const Window gone = XCreateSimpleWindow(raw_, DefaultRootWindow(raw_), 0, 0, 5, 5, 0, 0, 0);
   SetPid(gone, static_cast<unsigned long>(::getpid()));
   XDestroyWindow(raw_, gone);
   SetActive(gone);
-  EXPECT_EQ(foreground_->ForegroundProcessId(), 0);
+  EXPECT_EQ(ProcessIdOnceSettled(0), 0);
   SetPid(window_, static_cast<unsigned long>(::getpid()));
   SetActive(window_);
-  EXPECT_EQ(foreground_->ForegroundProcessId(), ::getpid());
+  EXPECT_EQ(ProcessIdOnceSettled(::getpid()), ::getpid());
 }
 
-// How long the child may take to create its window on a loaded machine.
-constexpr int kWindowWaitMs = 15000;
+// A process that runs this test's program until it is told to start another one in its place,
+// under the same id.
+class Execer {
+ public:
+  explicit Execer(std::string program) : program_(std::move(program)) {
+    if (::pipe(go_) != 0) return;
+    pid_ = ::fork();
+    if (pid_ == 0) {
+      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+      char c;
+      if (::read(go_[0], &c, 1) == 1)
+        ::execl(program_.c_str(), program_.c_str(), "30", static_cast<char*>(nullptr));
+      ::_exit(127);
+    }
+    ::close(go_[0]);
+  }
+  ~Execer() {
+    ::close(go_[1]);
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
+  Execer(const Execer&) = delete;
+  Execer& operator=(const Execer&) = delete;
+
+  pid_t Pid() const { return pid_; }
+  void Exec() { (void)!::write(go_[1], "x", 1); }
+
+ private:
+  std::string program_;
+  int go_[2] = {-1, -1};
+  pid_t pid_ = -1;
+};
+
+TEST_F(X11ForegroundTest, FollowsTheActiveWindowItsProcessAndThatProcessesProgram) {
+  const std::u16string own = GetProcessImagePath(::getpid());
+  const std::string sleep = std::filesystem::canonical("/bin/sleep").string();
+  Execer child(sleep);
+  ASSERT_GT(child.Pid(), 0);
+  const Window second = XCreateSimpleWindow(raw_, DefaultRootWindow(raw_), 0, 0, 5, 5, 0, 0, 0);
+  SetPid(second, static_cast<unsigned long>(child.Pid()));
+  SetPid(window_, static_cast<unsigned long>(::getpid()));
+  SetActive(window_);
+  EXPECT_EQ(ProcessIdOnceSettled(::getpid()), ::getpid());
+
+  SetActive(second);  // another window
+  EXPECT_EQ(ProcessIdOnceSettled(child.Pid()), child.Pid());
+  SetActive(window_);
+  EXPECT_EQ(ProcessIdOnceSettled(::getpid()), ::getpid());
+  SetPid(window_, static_cast<unsigned long>(child.Pid()));  // the active window's process
+  EXPECT_EQ(ProcessIdOnceSettled(child.Pid()), child.Pid());
+  EXPECT_EQ(foreground_->ForegroundImagePath(), own);
+
+  // The same process starts another program: nothing changes on the X server.
+  child.Exec();
+  std::u16string path;
+  testutil::WaitFor([&] { return (path = foreground_->ForegroundImagePath()) != own; }, kWaitMs,
+                    2);
+  EXPECT_EQ(path, sys::FromUtf8(sleep));
+  EXPECT_EQ(foreground_->ForegroundProcessId(), child.Pid());
+  XDestroyWindow(raw_, second);
+}
+
+// Once it follows the desktop, a lookup with nothing changed needs no answer from the server: it
+// returns while another client holds the server grabbed.
+TEST_F(X11ForegroundTest, ALookupWithNothingChangedAsksTheServerNothing) {
+  SetPid(window_, static_cast<unsigned long>(::getpid()));
+  SetActive(window_);
+  ASSERT_EQ(ProcessIdOnceSettled(::getpid()), ::getpid());
+
+  XGrabServer(raw_);
+  XSync(raw_, False);
+  std::atomic<int> pid{-1};
+  std::thread lookup([&] { pid = foreground_->ForegroundProcessId(); });
+  const bool answered = testutil::WaitFor([&] { return pid != -1; }, kWaitMs, 2);
+  XUngrabServer(raw_);
+  XSync(raw_, False);
+  lookup.join();
+  EXPECT_TRUE(answered) << "the lookup waited for the server";
+  EXPECT_EQ(pid, ::getpid());
+}
+
+// Not followed meanwhile, the desktop is looked at afresh by the next lookup.
+TEST_F(X11ForegroundTest, ALookupAfterAPauseReadsTheDesktopAgain) {
+  const Window second = XCreateSimpleWindow(raw_, DefaultRootWindow(raw_), 0, 0, 5, 5, 0, 0, 0);
+  SetPid(second, 1);
+  SetPid(window_, static_cast<unsigned long>(::getpid()));
+  SetActive(window_);
+  ASSERT_EQ(ProcessIdOnceSettled(::getpid()), ::getpid());
+
+  foreground_->StopFollowing();
+  SetActive(second);
+  EXPECT_EQ(foreground_->ForegroundProcessId(), 1);
+  foreground_->StopFollowing();
+  SetActive(window_);
+  SetPid(window_, 2);
+  EXPECT_EQ(foreground_->ForegroundProcessId(), 2);
+  XDestroyWindow(raw_, second);
+}
 
 // A window that carries no _NET_WM_PID, created by another process of this host on a connection
 // of its own; the process keeps it until it is killed.
@@ -124,7 +241,7 @@ class PidlessWindow {
     }
     ::close(fds[1]);
     pollfd p{fds[0], POLLIN, 0};
-    if (pid_ > 0 && ::poll(&p, 1, kWindowWaitMs) == 1 &&
+    if (pid_ > 0 && ::poll(&p, 1, kWaitMs) == 1 &&
         ::read(fds[0], &window_, sizeof window_) != sizeof window_)
       window_ = 0;
     ::close(fds[0]);
@@ -150,22 +267,22 @@ TEST_F(X11ForegroundTest, AWindowWithoutPidIsTheProcessOfItsLocalClient) {
   PidlessWindow other(DisplayName());
   ASSERT_NE(other.Id(), 0u);
   SetActive(other.Id());
-  EXPECT_EQ(foreground_->ForegroundProcessId(), other.Pid());
+  EXPECT_EQ(ProcessIdOnceSettled(other.Pid()), other.Pid());
 
   SetActive(window_);  // created on this process's own connection
-  EXPECT_EQ(foreground_->ForegroundProcessId(), ::getpid());
+  EXPECT_EQ(ProcessIdOnceSettled(::getpid()), ::getpid());
   SetMachine(window_, HostName());
-  EXPECT_EQ(foreground_->ForegroundProcessId(), ::getpid());
+  EXPECT_EQ(ProcessIdOnceSettled(::getpid()), ::getpid());
 
   // Another host's window found through a local connection (a forwarding proxy): not its pid.
   SetMachine(window_, "elsewhere.example.org");
-  EXPECT_EQ(foreground_->ForegroundProcessId(), 0);
+  EXPECT_EQ(ProcessIdOnceSettled(0), 0);
   EXPECT_EQ(foreground_->ForegroundImagePath(), kUnknownImagePath);
 
   // A window's own _NET_WM_PID comes first.
   SetMachine(window_, HostName());
   SetPid(window_, static_cast<unsigned long>(other.Pid()));
-  EXPECT_EQ(foreground_->ForegroundProcessId(), other.Pid());
+  EXPECT_EQ(ProcessIdOnceSettled(other.Pid()), other.Pid());
 }
 
 TEST(X11Foreground, OpenFailsWithoutAServer) {
