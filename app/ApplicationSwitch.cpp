@@ -25,6 +25,13 @@ void ApplicationPaths::Update(const settings::tagMODEINFO* modes) {
   }
 }
 
+bool ApplicationPaths::AnyMatchable() const {
+  for (const ModePath& path : paths_) {
+    if (!path.lower.empty()) return true;
+  }
+  return false;
+}
+
 int ApplicationPaths::Match(std::u16string_view processPath) const {
   const std::u16string process = desktop::LowerCaseUtf16(processPath);
   for (int mode = 0; mode < settings::MODE_COUNT; ++mode) {

@@ -19,6 +19,9 @@ class ApplicationPaths {
   // Takes the modes' paths again where their stored texts differ from those taken last; links
   // are resolved only then, not at every lookup.
   void Update(const settings::tagMODEINFO* modes);
+  // Whether some mode has a path long enough to match: otherwise the foreground application
+  // need not be looked up at all.
+  bool AnyMatchable() const;
   // The first mode whose path matches `processPath`; -1 when none does.
   int Match(std::u16string_view processPath) const;
 
