@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -122,44 +123,65 @@ TEST_F(X11ForegroundTest, NoProcessWithoutAUsableActiveWindow) {
   EXPECT_EQ(ProcessIdOnceSettled(::getpid()), ::getpid());
 }
 
-// A process that runs this test's program until it is told to start another one in its place,
-// under the same id.
-class Execer {
+// A child process of the test that runs `body` until it is killed. `body` gets a pipe's end to
+// hear the test on and one to tell it on.
+class Forked {
  public:
-  explicit Execer(std::string program) : program_(std::move(program)) {
-    if (::pipe(go_) != 0) return;
+  explicit Forked(const std::function<void(int fromTest, int toTest)>& body) {
+    int down[2], up[2];
+    if (::pipe(down) != 0) return;
+    if (::pipe(up) != 0) {
+      ::close(down[0]);
+      ::close(down[1]);
+      return;
+    }
     pid_ = ::fork();
     if (pid_ == 0) {
       ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-      char c;
-      if (::read(go_[0], &c, 1) == 1)
-        ::execl(program_.c_str(), program_.c_str(), "30", static_cast<char*>(nullptr));
+      ::close(down[1]);
+      ::close(up[0]);
+      body(down[0], up[1]);
       ::_exit(127);
     }
-    ::close(go_[0]);
+    ::close(down[0]);
+    ::close(up[1]);
+    toChild_ = down[1];
+    fromChild_ = up[0];
   }
-  ~Execer() {
-    ::close(go_[1]);
+  ~Forked() {
+    ::close(toChild_);
+    ::close(fromChild_);
     if (pid_ <= 0) return;
     ::kill(pid_, SIGKILL);
     ::waitpid(pid_, nullptr, 0);
   }
-  Execer(const Execer&) = delete;
-  Execer& operator=(const Execer&) = delete;
+  Forked(const Forked&) = delete;
+  Forked& operator=(const Forked&) = delete;
 
   pid_t Pid() const { return pid_; }
-  void Exec() { (void)!::write(go_[1], "x", 1); }
+  void Tell() { (void)!::write(toChild_, "x", 1); }
+  // The `size` bytes the child tells; false when they do not come within kWaitMs.
+  bool Hear(void* data, size_t size) {
+    pollfd p{fromChild_, POLLIN, 0};
+    return pid_ > 0 && ::poll(&p, 1, kWaitMs) == 1 &&
+           ::read(fromChild_, data, size) == static_cast<ssize_t>(size);
+  }
 
  private:
-  std::string program_;
-  int go_[2] = {-1, -1};
   pid_t pid_ = -1;
+  int toChild_ = -1;
+  int fromChild_ = -1;
 };
 
 TEST_F(X11ForegroundTest, FollowsTheActiveWindowItsProcessAndThatProcessesProgram) {
   const std::u16string own = GetProcessImagePath(::getpid());
   const std::string sleep = std::filesystem::canonical("/bin/sleep").string();
-  Execer child(sleep);
+  // It runs this test's program until it is told to start another one in its place.
+  Forked child([&](int fromTest, int) {
+    char c;
+    if (::read(fromTest, &c, 1) == 1)
+      ::execl(sleep.c_str(), sleep.c_str(), "30", static_cast<char*>(nullptr));
+  });
   ASSERT_GT(child.Pid(), 0);
   const Window second = XCreateSimpleWindow(raw_, DefaultRootWindow(raw_), 0, 0, 5, 5, 0, 0, 0);
   SetPid(second, static_cast<unsigned long>(child.Pid()));
@@ -176,7 +198,7 @@ TEST_F(X11ForegroundTest, FollowsTheActiveWindowItsProcessAndThatProcessesProgra
   EXPECT_EQ(foreground_->ForegroundImagePath(), own);
 
   // The same process starts another program: nothing changes on the X server.
-  child.Exec();
+  child.Tell();
   std::u16string path;
   testutil::WaitFor([&] { return (path = foreground_->ForegroundImagePath()) != own; }, kWaitMs,
                     2);
@@ -222,51 +244,22 @@ TEST_F(X11ForegroundTest, ALookupAfterAPauseReadsTheDesktopAgain) {
   XDestroyWindow(raw_, second);
 }
 
-// A window that carries no _NET_WM_PID, created by another process of this host on a connection
-// of its own; the process keeps it until it is killed.
-class PidlessWindow {
- public:
-  explicit PidlessWindow(const std::string& display) {
-    int fds[2];
-    if (::pipe(fds) != 0) return;
-    pid_ = ::fork();
-    if (pid_ == 0) {
-      ::prctl(PR_SET_PDEATHSIG, SIGKILL);
-      ::close(fds[0]);
-      Display* d = XOpenDisplay(display.c_str());
-      Window w = d ? XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 20, 20, 0, 0, 0) : 0;
-      if (d) XSync(d, False);
-      if (::write(fds[1], &w, sizeof w) != sizeof w) ::_exit(1);
-      for (;;) ::pause();
-    }
-    ::close(fds[1]);
-    pollfd p{fds[0], POLLIN, 0};
-    if (pid_ > 0 && ::poll(&p, 1, kWaitMs) == 1 &&
-        ::read(fds[0], &window_, sizeof window_) != sizeof window_)
-      window_ = 0;
-    ::close(fds[0]);
-  }
-  ~PidlessWindow() {
-    if (pid_ <= 0) return;
-    ::kill(pid_, SIGKILL);
-    ::waitpid(pid_, nullptr, 0);
-  }
-  PidlessWindow(const PidlessWindow&) = delete;
-  PidlessWindow& operator=(const PidlessWindow&) = delete;
-
-  pid_t Pid() const { return pid_; }
-  Window Id() const { return window_; }
-
- private:
-  pid_t pid_ = -1;
-  Window window_ = 0;
-};
-
 // Clients such as xcalc set no _NET_WM_PID: the server names the process behind the window.
 TEST_F(X11ForegroundTest, AWindowWithoutPidIsTheProcessOfItsLocalClient) {
-  PidlessWindow other(DisplayName());
-  ASSERT_NE(other.Id(), 0u);
-  SetActive(other.Id());
+  // Another process of this host makes a window without _NET_WM_PID on a connection of its own.
+  const std::string display = DisplayName();
+  Forked other([&](int, int toTest) {
+    Display* d = XOpenDisplay(display.c_str());
+    const Window w = d ? XCreateSimpleWindow(d, DefaultRootWindow(d), 0, 0, 20, 20, 0, 0, 0) : 0;
+    if (d) XSync(d, False);
+    if (::write(toTest, &w, sizeof w) == sizeof w) {
+      for (;;) ::pause();
+    }
+  });
+  Window pidless = 0;
+  ASSERT_TRUE(other.Hear(&pidless, sizeof pidless));
+  ASSERT_NE(pidless, 0u);
+  SetActive(pidless);
   EXPECT_EQ(ProcessIdOnceSettled(other.Pid()), other.Pid());
 
   SetActive(window_);  // created on this process's own connection
