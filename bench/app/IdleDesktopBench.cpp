@@ -9,16 +9,13 @@
 #include <stdlib.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "bench/app/DefaultFiles.h"
 #include "bench/app/ProcessTimes.h"
-#include "settings/FactoryDefaults.h"
-#include "settings/Records.h"
 // Last: it brings Xlib, whose macros meet names of the headers above.
 #include "tests/app/DesktopUnderX.h"
 
@@ -114,15 +111,9 @@ double ServerBaseline() {
 
 // Every mode from the factory; mode 1 follows a program that is not running.
 void WriteDefaultsWithAppPath(const DesktopSession& session) {
-  const std::string folder = session.Folder() + "/data/Kavrin-Velro-4417/DefaultCfg";
-  std::filesystem::create_directories(folder);
-  for (int m = 0; m < 4; ++m) {
-    auto record = std::make_unique<settings::tagMODEINFO>();
-    settings::LoadFactoryDefaults(*record, m);
-    if (m == 1) settings::SetFieldText(record->appPath, u"/usr/bin/gimp");
-    std::ofstream(folder + "/default" + std::to_string(m), std::ios::binary)
-        .write(reinterpret_cast<const char*>(record.get()), sizeof *record);
-  }
+  benchutil::WriteDefaults(session.Folder() + "/data", [](int mode, settings::tagMODEINFO& record) {
+    if (mode == 1) settings::SetFieldText(record.appPath, u"/usr/bin/gimp");
+  });
 }
 
 // Arguments: shown (1) or hidden in the tray (0); with an application path (1) or none (0).
