@@ -55,11 +55,20 @@ void DeviceEvents::OnModeDpiChange() {
 }
 
 void DeviceEvents::OnAppSwitchTimer() {
-  if (!comm_.IsOpen()) return;
+  if (!comm_.IsOpen()) {
+    foreground_.StopFollowing();
+    return;
+  }
   const settings::tagMODEINFO* applied = settings_.AppliedModes;
   actions_.DoScrollActions(applied[settings_.CurrentMode()]);
 
-  const int mode = app::MatchApplicationMode(applied, foreground_.ForegroundImagePath());
+  appPaths_.Update(applied);
+  // No path could match: the desktop is not asked at all.
+  if (!appPaths_.AnyMatchable()) {
+    foreground_.StopFollowing();
+    return;
+  }
+  const int mode = appPaths_.Match(foreground_.ForegroundImagePath());
   if (mode < 0 || mode == settings_.CurrentMode()) return;
   // The program's mode changes even when the mouse does not take the command.
   settings_.SetCurrentMode(mode);

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "app/ApplicationSwitch.h"
 #include "app/MouseFunction.h"
 #include "device/KavrinUSBComm.h"
 #include "platform/desktop/ForegroundApplication.h"
@@ -34,7 +35,8 @@ class DeviceEvents {
   // DPI values from the memory image, into the editing records; the applied records stay.
   void OnModeDpiChange();
   // TIMER_APP_SWITCH, only while the mouse is open: the held scroll buttons repeat, then the
-  // mode follows the foreground application (the applied records decide).
+  // mode follows the foreground application (the applied records decide). The desktop is
+  // followed only while the mouse is open and an applied path can match.
   void OnAppSwitchTimer();
 
  private:
@@ -44,4 +46,5 @@ class DeviceEvents {
   desktop::ForegroundApplication& foreground_;
   PcButtonActions& actions_;
   Window window_;
+  app::ApplicationPaths appPaths_;  // of the applied records
 };

@@ -285,13 +285,30 @@ void CKeyDefineSettingPage::RefreshKeyTexts() {
 }
 
 void CKeyDefineSettingPage::StartHoverTimer() {
-  if (hoverTimer_ == 0) hoverTimer_ = startTimer(settings::TIMER_KEY_HOVER_INTERVAL_MS);
+  hoverStarted_ = true;
+  if (hoverTimer_ == 0 && isVisible())
+    hoverTimer_ = startTimer(settings::TIMER_KEY_HOVER_INTERVAL_MS);
 }
 
 void CKeyDefineSettingPage::StopHoverTimer() {
+  hoverStarted_ = false;
+  KillHoverTimer();
+}
+
+void CKeyDefineSettingPage::KillHoverTimer() {
   if (hoverTimer_ == 0) return;
   killTimer(hoverTimer_);
   hoverTimer_ = 0;
+}
+
+void CKeyDefineSettingPage::showEvent(QShowEvent* event) {
+  CPageDialog::showEvent(event);
+  if (hoverStarted_) StartHoverTimer();
+}
+
+void CKeyDefineSettingPage::hideEvent(QHideEvent* event) {
+  CPageDialog::hideEvent(event);
+  KillHoverTimer();
 }
 
 void CKeyDefineSettingPage::timerEvent(QTimerEvent* event) {

@@ -251,6 +251,39 @@ TEST_F(DeviceEventsTest, TheForegroundApplicationSwitchesByTheAppliedRecords) {
   }
 }
 
+// The desktop is looked at only while a path could match: otherwise it is not even followed.
+TEST_F(DeviceEventsTest, TheForegroundIsLookedUpOnlyWhileAnAppliedPathCanMatch) {
+  Start(&window);
+  foreground.imagePath = u"/usr/bin/ink";
+  for (int m = 0; m < 4; ++m) SetAppPath(m, m == 2 ? u"ink" : u"");
+  settings::SetFieldText(S().EditingModes[1].appPath, u"/usr/bin/ink");  // not applied
+  events.OnAppSwitchTimer();
+  EXPECT_EQ(foreground.lookups, 0);
+  EXPECT_FALSE(foreground.following);
+
+  SetAppPath(3, u"/usr/bin/ink");
+  events.OnAppSwitchTimer();
+  events.OnAppSwitchTimer();
+  EXPECT_EQ(foreground.lookups, 2);
+  EXPECT_TRUE(foreground.following);
+  EXPECT_EQ(S().CurrentMode(), 3);
+
+  SetAppPath(3, u"");
+  events.OnAppSwitchTimer();
+  EXPECT_EQ(foreground.lookups, 2);
+  EXPECT_FALSE(foreground.following) << "no more path";
+
+  SetAppPath(3, u"/usr/bin/ink");
+  events.OnAppSwitchTimer();
+  EXPECT_TRUE(foreground.following);
+  backend.Mouse().Disconnect();
+  events.OnDeviceChange(0, 0);
+  ASSERT_FALSE(comm.IsOpen());
+  events.OnAppSwitchTimer();
+  EXPECT_EQ(foreground.lookups, 3);
+  EXPECT_FALSE(foreground.following) << "the mouse closed";
+}
+
 TEST_F(DeviceEventsTest, AModeChangedWithTheMousesButtonIsUndoneAtTheNextTick) {
   Start(&window);
   SetAppPath(0, u"inkscape");
