@@ -149,13 +149,14 @@ void BM_IdleOnTheDesktop(benchmark::State& state) {
     std::this_thread::sleep_for(std::chrono::seconds(3));  // past the start-up's work
 
     const pid_t server = desktop.server.Pid();
-    const double programBefore = benchutil::RunSeconds(program.Pid());
+    const auto programBefore = benchutil::ThreadUses(program.Pid());
     const double serverBefore = benchutil::RunSeconds(server);
-    const long switchesBefore = benchutil::ContextSwitches(program.Pid());
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    const double programUsed = benchutil::RunSeconds(program.Pid()) - programBefore;
+    const benchutil::ThreadUse used =
+        benchutil::UseBetween(programBefore, benchutil::ThreadUses(program.Pid()));
+    const double programUsed = static_cast<double>(used.runNs) / 1e9;
     const double serverUsed = benchutil::RunSeconds(server) - serverBefore;
-    const long switches = benchutil::ContextSwitches(program.Pid()) - switchesBefore;
+    const long switches = used.switches;
 
     state.counters["program_cpu_ms"] = programUsed * 1000.0;
     state.counters["program_cpu_percent"] = programUsed / seconds * 100.0;
