@@ -46,6 +46,8 @@ class ProgramSession {
   ProgramSession& operator=(const ProgramSession&) = delete;
 
   bool Ok() const { return !folder_.empty(); }
+  // Sets a variable of the program's environment; an empty value removes it.
+  void SetEnv(const std::string& name, const std::string& value) { env_[name] = value; }
   const std::string& Folder() const { return folder_; }
   std::string StatePath() const { return folder_ + "/mouse.state"; }
   Child Start(const std::string& program, std::vector<std::string> args = {}) const {
