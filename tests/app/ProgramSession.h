@@ -31,6 +31,7 @@ class ProgramSession {
     ::chmod((folder_ + "/runtime").c_str(), 0700);
     env_ = {{"DISPLAY", display},
             {"WAYLAND_DISPLAY", ""},
+            {"DBUS_SESSION_BUS_ADDRESS", NoSessionBus(folder_)},
             {"QT_QPA_PLATFORM", "xcb"},
             {"XDG_RUNTIME_DIR", folder_ + "/runtime"},
             {"XDG_DATA_HOME", folder_ + "/data"},
