@@ -6,17 +6,14 @@
 // run and the ratio program ÷ floor.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QImage>
 #include <QString>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
-#include <sstream>
 
 #include "bench/app/ProcessTimes.h"
 #include "tests/app/DesktopUnderX.h"
@@ -173,7 +170,8 @@ void MeasureStartToShown(benchmark::State& state, const std::string& program,
     ratio += seconds / floor;
     Stop(session, child);
   }
-  state.counters["floor_ms"] = benchmark::Counter(floorSeconds * 1000, benchmark::Counter::kAvgIterations);
+  state.counters["floor_ms"] =
+      benchmark::Counter(floorSeconds * 1000, benchmark::Counter::kAvgIterations);
   state.counters["ratio"] = benchmark::Counter(ratio, benchmark::Counter::kAvgIterations);
 }
 
