@@ -21,6 +21,9 @@ void DeviceEvents::OnDeviceChange(sys::WPARAM wParam, sys::LPARAM lParam) {
   // The transport reopens the mouse by itself when it comes back; this is the way back for a
   // mouse it did not reopen.
   if (!comm_.IsOpen()) sync_.OpenDevice(window_.notify);
+  // Unless the mouse stayed open, buttons held before are released for good: the timer would
+  // otherwise go on scrolling for a button whose release never comes.
+  if (!openBefore || !comm_.IsOpen()) actions_.ReleaseAll();
   if (!openBefore && comm_.IsOpen() && sync_.ReadAllFromDevice() == 1) {
     settings_.ResetAllModesToDefaults();
     settings_.LoadDefaultProfiles();
@@ -52,11 +55,20 @@ void DeviceEvents::OnModeDpiChange() {
 }
 
 void DeviceEvents::OnAppSwitchTimer() {
-  if (!comm_.IsOpen()) return;
+  if (!comm_.IsOpen()) {
+    foreground_.StopFollowing();
+    return;
+  }
   const settings::tagMODEINFO* applied = settings_.AppliedModes;
   actions_.DoScrollActions(applied[settings_.CurrentMode()]);
 
-  const int mode = app::MatchApplicationMode(applied, foreground_.ForegroundImagePath());
+  appPaths_.Update(applied);
+  // No path could match: the desktop is not asked at all.
+  if (!appPaths_.AnyMatchable()) {
+    foreground_.StopFollowing();
+    return;
+  }
+  const int mode = appPaths_.Match(foreground_.ForegroundImagePath());
   if (mode < 0 || mode == settings_.CurrentMode()) return;
   // The program's mode changes even when the mouse does not take the command.
   settings_.SetCurrentMode(mode);

@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include "app/ApplicationSwitch.h"
 #include "app/MouseFunction.h"
 #include "device/KavrinUSBComm.h"
 #include "platform/desktop/ForegroundApplication.h"
@@ -27,14 +28,15 @@ class DeviceEvents {
 
   // WM_DEVICECHANGE: the device follows the change (and is reopened when it is still closed). A
   // mouse that was closed before and is open after it is read fresh: defaults with mode 0, the
-  // default files, then the mouse's data. The window is hidden when the mouse is not the
-  // expected one.
+  // default files, then the mouse's data. Unless the mouse stayed open, the pressed buttons are
+  // forgotten. The window is hidden when the mouse is not the expected one.
   void OnDeviceChange(sys::WPARAM wParam, sys::LPARAM lParam);
   // MODEDPICHANGE_MSG: the mode, DPI levels and report rates the mouse reported, and the mode's
   // DPI values from the memory image, into the editing records; the applied records stay.
   void OnModeDpiChange();
   // TIMER_APP_SWITCH, only while the mouse is open: the held scroll buttons repeat, then the
-  // mode follows the foreground application (the applied records decide).
+  // mode follows the foreground application (the applied records decide). The desktop is
+  // followed only while the mouse is open and an applied path can match.
   void OnAppSwitchTimer();
 
  private:
@@ -44,4 +46,5 @@ class DeviceEvents {
   desktop::ForegroundApplication& foreground_;
   PcButtonActions& actions_;
   Window window_;
+  app::ApplicationPaths appPaths_;  // of the applied records
 };

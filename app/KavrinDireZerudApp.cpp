@@ -5,23 +5,26 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "platform/desktop/Autostart.h"
 #include "platform/desktop/PointerSettings.h"
 #include "platform/sys/AtomicFile.h"
 #include "platform/sys/DataFolder.h"
+#include "platform/ui/QtTranslation.h"
 
 namespace {
 
 // Removes what saves cut short by a crash or a kill left in the folders the program writes: the
-// profile and default folders and the pointer settings' folder. Only the instance that holds
-// the single-instance lock may do this, since another's save in progress has a temporary file.
+// profile and default folders, the pointer settings' folder and the autostart folder. Only the
+// instance that holds the single-instance lock may do this, since another's save in progress
+// has a temporary file.
 void RemoveLeftoverTemporaryFiles() {
   const std::string data = sys::DataFolder();
   if (!data.empty()) {
     for (std::string_view sub : {sys::kProfileSubfolder, sys::kDefaultCfgSubfolder})
       sys::RemoveLeftoverTemporaryFiles(data + "/" + std::string(sub));
   }
-  const std::string pointer = desktop::PointerSettingsFilePath();
-  if (!pointer.empty()) sys::RemoveLeftoverTemporaryFiles(pointer.substr(0, pointer.rfind('/')));
+  for (const std::string& file : {desktop::PointerSettingsFilePath(), desktop::AutostartEntryPath()})
+    if (!file.empty()) sys::RemoveLeftoverTemporaryFiles(file.substr(0, file.rfind('/')));
 }
 
 // KDZ_IMAGE_DECODE_THREADS: how many threads decode the skin's images ahead at start-up (0: none,
@@ -61,6 +64,8 @@ bool CKavrinDireZerudApp::InitInstance(std::string_view commandLine) {
   if (instance_->HoldsLock()) RemoveLeftoverTemporaryFiles();
   // The program lives in the notification area: hiding or closing its windows does not end it.
   QApplication::setQuitOnLastWindowClosed(false);
+  // Qt's own texts (the boxes' button, the file dialogs) in the language of the program's texts.
+  ui::InstallQtTranslation(QStringLiteral("zh_CN"), ui::QtTranslationsFolder());
 
   CKavrinDireZerudDlg::Options window = options_.window;
   window.instance = instance_.get();
@@ -79,5 +84,5 @@ int CKavrinDireZerudApp::Run() { return QApplication::exec(); }
 int CKavrinDireZerudApp::ExitInstance() {
   mainWindow_.reset();
   instance_.reset();
-  return 0;
+  return outcome_.ExitFailed() ? 1 : 0;
 }

@@ -41,7 +41,8 @@ class CKavrinDireZerudApp {
   // Runs the message loop until the application quits; its exit code.
   int Run();
 
-  // The ordinary end: the main window goes, and the single-instance lock is released.
+  // The ordinary end: the main window goes, and the single-instance lock is released. The exit
+  // code: 1 when "exit" was passed on but the running instance has not ended, else 0.
   int ExitInstance();
 
   CKavrinDireZerudDlg* MainWindow() const { return mainWindow_.get(); }

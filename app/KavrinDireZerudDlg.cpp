@@ -170,6 +170,11 @@ bool CKavrinDireZerudDlg::OnInitDialog() {
     activateWindow();
   } else {
     hide();
+    // Nothing but the tray icon shows: a user who started the program from a terminal learns
+    // why.
+    std::fprintf(stderr,
+                 "The mouse was not found: the program waits in the tray, where its icon shows "
+                 "the window once the mouse is connected.\n");
   }
   // The other pages are skinned once the window has been painted; nothing is painted while it
   // stays hidden, and a window that is never exposed is not waited for without end.
@@ -435,13 +440,15 @@ bool CKavrinDireZerudDlg::OnCommand(ui::WPARAM wParam, ui::LPARAM lParam) {
   }
   if (is(Button::Load)) {
     ButtonOf(Button::Load).SetCheckState(0);
-    settings_.ImportProfile(fileDialog_);
+    if (settings_.ImportProfile(fileDialog_) == settings::DeviceSettings::ImportResult::Refused)
+      ui::MessageBox(this, ui::ToQString(kProfileInvalidText));
     RefreshModeView();
     return true;
   }
   if (is(Button::Save)) {
     ButtonOf(Button::Save).SetCheckState(0);
-    settings_.ExportProfile(fileDialog_);
+    if (!settings_.ExportProfile(fileDialog_))
+      ui::MessageBox(this, ui::ToQString(kProfileSaveFailedText));
     return true;
   }
   if (is(Button::Modify)) {

@@ -68,6 +68,9 @@ inline constexpr uint32_t WM_BMPMENU_SELECT = 0x0501;
 // The start-up failure texts, as they stand.
 inline constexpr std::u16string_view kSkinFailedText = u"配置界面文件错误！";
 inline constexpr std::u16string_view kLanguageFailedText = u"配置语言文件错误！";
+// What Load says of a file that is not a profile, and Save of a profile it could not write.
+inline constexpr std::u16string_view kProfileInvalidText = u"配置文件无效，未导入！";
+inline constexpr std::u16string_view kProfileSaveFailedText = u"保存配置文件失败！";
 
 // The one main window: borderless, shaped by its mask, without a taskbar entry. It owns the
 // protocol object, the settings model with both record areas and the memory image, the macro

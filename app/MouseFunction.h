@@ -41,6 +41,9 @@ class PcButtonActions {
   void OnKeyStatus(uint32_t state, const settings::tagMODEINFO& record);
   // One scroll step set of every held scroll button of `record`.
   void DoScrollActions(const settings::tagMODEINFO& record);
+  // Forgets the pressed buttons: the mouse closed or is read afresh, so the release of a
+  // button held before will never be reported.
+  void ReleaseAll() { pressed_ = {}; }
 
   const app::PressedButtons& Pressed() const { return pressed_; }
 

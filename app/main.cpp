@@ -1,6 +1,8 @@
-// The program: the simulated mouse when KDZ_SIMULATED_MOUSE asks for it, then the application.
+// The program: the simulated mouse when KDZ_SIMULATED_MOUSE asks for it (a new one as it leaves
+// the factory), then the application.
 #include <malloc.h>
 
+#include "app/FactoryMouseState.h"
 #include "app/KavrinDireZerudApp.h"
 #include "sim/SimulatedHidBackend.h"
 
@@ -9,7 +11,7 @@ int main(int argc, char** argv) {
   // this one once they are cut, and a worker's heap would keep their pages resident after
   // start-up (malloc_trim gives back the free top of the main heap, not that of another).
   mallopt(M_ARENA_MAX, 1);
-  sim::InstallSimulatedBackendIfRequested();
+  sim::InstallSimulatedBackendIfRequested(app::FactoryMouseState());
   CKavrinDireZerudApp app;
   if (!app.InitInstance(argc, argv)) return app.ExitInstance();
   const int code = app.Run();

@@ -66,8 +66,9 @@ void CCreateProfileDialog::Browse() {
   options.parent = nullptr;  // the system places it
   options.defaultExtension = QStringLiteral(".exe");
   options.initialName = QStringLiteral("*.exe");
-  // Programs on this system have no extension as a rule, so every file may be chosen as well.
-  options.filter = QStringLiteral("exe file(*.exe)|*.exe|All files(*)|*|");
+  // Programs on this system have no extension as a rule: every file comes first, as in the
+  // program dialog.
+  options.filter = QStringLiteral("所有文件(*)|*|exe file(*.exe)|*.exe|");
   options.fileMustExist = true;
   pages::BrowseIntoEdit(this, options, path_, kPathLimit, kPathTooLongText);
 }

@@ -8,6 +8,7 @@
 #include "pages/AssignAProgramToExecutonDialg.h"
 #include "pages/AssignAShortcutDialg.h"
 #include "pages/KeyName.h"
+#include "pages/KeyRowCaption.h"
 #include "pages/MacroDialog.h"
 #include "pages/MousePicturePage.h"
 #include "pages/PageSkin.h"
@@ -187,6 +188,9 @@ bool CKeyDefineSettingPage::LeavesALeftButton(const tagKEYDEFINEINFO* keys,
   return false;
 }
 
+// The main window, which outlives the pages: the program's Exit deletes the pages while a
+// dialog opened here may still run its modal loop, and a dialog on the stack must not go with
+// its parent.
 QWidget* CKeyDefineSettingPage::DialogParent() {
   return parentWidget() != nullptr ? parentWidget() : this;
 }
@@ -214,7 +218,7 @@ void CKeyDefineSettingPage::Assign(tagKEYDEFINEINFO* keys, uint8_t major, uint8_
   }
   if (major == settings::MAJOR_FUN_ASSIGN_SHORTCUT) {
     CAssignAShortcutDialg dialog(SkinFile(), ImageFolder(), QStringLiteral("AssignAShortcutDialg"),
-                                 &row, this, host_.hookFolder);
+                                 &row, DialogParent(), host_.hookFolder);
     if (dialog.DoModal() != ui::IDOK) return;
     row.major = major;
     row.minor = minor;
@@ -223,7 +227,8 @@ void CKeyDefineSettingPage::Assign(tagKEYDEFINEINFO* keys, uint8_t major, uint8_
   if (major == settings::MAJOR_FUN_ASSIGN_PROGRAM_TO_EXECUTION) {
     CAssignAProgramToExecutonDialg dialog(SkinFile(), ImageFolder(),
                                           QStringLiteral("AssignAProgramToExecutonDialg"),
-                                          ui::ToQString(settings::FieldText(row.programPath)), this);
+                                          ui::ToQString(settings::FieldText(row.programPath)),
+                                          DialogParent());
     if (dialog.DoModal() != ui::IDOK) return;
     row.major = major;
     row.minor = minor;
@@ -275,18 +280,35 @@ std::u16string CKeyDefineSettingPage::KeyText(const tagKEYDEFINEINFO& key) const
 void CKeyDefineSettingPage::RefreshKeyTexts() {
   if (keyData_ == nullptr) return;
   for (int i = 0; i < kKeyCount; ++i) {
-    KeyButton(i).SetCaption(QString::fromStdU16String(KeyText(keyData_[i])), 0, 1);
+    pages::SetRowCaption(KeyButton(i), QString::fromStdU16String(KeyText(keyData_[i])));
   }
 }
 
 void CKeyDefineSettingPage::StartHoverTimer() {
-  if (hoverTimer_ == 0) hoverTimer_ = startTimer(settings::TIMER_KEY_HOVER_INTERVAL_MS);
+  hoverStarted_ = true;
+  if (hoverTimer_ == 0 && isVisible())
+    hoverTimer_ = startTimer(settings::TIMER_KEY_HOVER_INTERVAL_MS);
 }
 
 void CKeyDefineSettingPage::StopHoverTimer() {
+  hoverStarted_ = false;
+  KillHoverTimer();
+}
+
+void CKeyDefineSettingPage::KillHoverTimer() {
   if (hoverTimer_ == 0) return;
   killTimer(hoverTimer_);
   hoverTimer_ = 0;
+}
+
+void CKeyDefineSettingPage::showEvent(QShowEvent* event) {
+  CPageDialog::showEvent(event);
+  if (hoverStarted_) StartHoverTimer();
+}
+
+void CKeyDefineSettingPage::hideEvent(QHideEvent* event) {
+  CPageDialog::hideEvent(event);
+  KillHoverTimer();
 }
 
 void CKeyDefineSettingPage::timerEvent(QTimerEvent* event) {

@@ -76,6 +76,8 @@ class CKeyDefineSettingPage : public CPageDialog, private settings::HoverTimer {
   void CloseFunctionMenu();
   void UncheckAllKeys();
 
+  // Started, the hover timer runs while the page is shown: hidden, with the main window or
+  // behind another tab, the page has no row to poll.
   void StartHoverTimer();
   void StopHoverTimer();
   bool HoverTimerRunning() const { return hoverTimer_ != 0; }
@@ -112,8 +114,11 @@ class CKeyDefineSettingPage : public CPageDialog, private settings::HoverTimer {
   // A row click in the fourth mode opens the function menu under the row; always handled.
   bool OnCommand(ui::WPARAM wParam, ui::LPARAM lParam) override;
   void timerEvent(QTimerEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
+  void KillHoverTimer();
   void ShowFunctionMenu(CBitmapBtn& row);
   // Carries out a choice for row currentKey_ of `keys`, the ten records of the mode whose row
   // was clicked: the left-button rule, the manager, the two dialogs, or the choice itself.
@@ -135,5 +140,6 @@ class CKeyDefineSettingPage : public CPageDialog, private settings::HoverTimer {
   settings::MacroStore macroStore_;
   int currentKey_ = 0;
   int hoverTimer_ = 0;
+  bool hoverStarted_ = false;  // started and not stopped since, running or not
   Host host_;
 };

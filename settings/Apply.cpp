@@ -2,12 +2,10 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <span>
 #include <utility>
 
-#include "settings/ButtonEncoder.h"
+#include "settings/DeviceImage.h"
 #include "settings/FactoryDefaults.h"
-#include "settings/MacroCompiler.h"
 
 namespace settings {
 namespace {
@@ -133,6 +131,9 @@ void ApplyRunner::ApplySettings() {
     case Outcome::PointerFailed:
       view_.ShowMessage(kPointerSettingsFailedText);
       break;
+    case Outcome::DefaultFilesFailed:
+      view_.ShowMessage(kDefaultFilesFailedText);
+      break;
   }
   if (progressShown_) view_.WaitForProgress();
   progressShown_ = false;
@@ -144,24 +145,13 @@ void ApplyRunner::ApplySettings() {
 ApplyRunner::Outcome ApplyRunner::RunDeviceSteps(int& failedMode) {
   tagE2IMAGE& image = settings_.image;
   tagDEVICEINFO& info = settings_.deviceInfo;
-  std::memset(image.macroArea.bytes, 0xFF, sizeof image.macroArea.bytes);
+  static const MacroStore kNoMacros;
+  if (!BuildDeviceImage(settings_.EditingModes, macros_ ? *macros_ : kNoMacros, image,
+                        &failedMode))
+    return Outcome::OutOfSpace;
   for (int m = 0; m < MODE_COUNT; ++m) {
-    const tagMODEINFO& r = settings_.EditingModes[m];
-    const auto* device = reinterpret_cast<const uint8_t*>(&r) + DEVICE_BLOCK_OFFSET;
-    std::memcpy(image.configBlock.bytes + LightHalfOffset(m), device, DEVICE_HALF_SIZE);
-    std::memcpy(image.configBlock.bytes + DpiHalfOffset(m), device + DEVICE_HALF_SIZE,
-                DEVICE_HALF_SIZE);
-    EncodeButtonCodes(std::span<const tagKEYDEFINEINFO, KEY_COUNT>(r.keys),
-                      std::span<uint8_t, BUTTON_CODE_BYTES>(
-                          image.configBlock.bytes + ButtonCodeOffset(m, 0), BUTTON_CODE_BYTES));
-    // Every pass compiles the macros of all four modes; a shortage names the mode whose macro
-    // did not fit, which is not necessarily the mode of this pass.
-    static const MacroStore kNoMacros;
-    if (!CompileMacros(settings_.EditingModes, image.configBlock, image.macroArea,
-                       macros_ ? *macros_ : kNoMacros, &failedMode))
-      return Outcome::OutOfSpace;
-    info.rateIndex[m] = r.reportRateIndex;
-    info.dpiLevel[m] = r.dpiLevel;
+    info.rateIndex[m] = settings_.EditingModes[m].reportRateIndex;
+    info.dpiLevel[m] = settings_.EditingModes[m].dpiLevel;
   }
   info.currentMode = static_cast<uint8_t>(settings_.CurrentMode());
 
@@ -170,10 +160,11 @@ ApplyRunner::Outcome ApplyRunner::RunDeviceSteps(int& failedMode) {
   if (!WriteDeviceConfig(info)) return Outcome::ConfigWriteFailed;
   if (!ApplySystemMouseSettings(settings_.CurrentEditingMode())) return Outcome::PointerFailed;
 
-  settings_.SaveDefaultProfiles();
+  const bool saved = settings_.SaveDefaultProfiles();
+  // The mouse holds the new settings whether or not their files could be written.
   std::memcpy(settings_.AppliedModes, settings_.EditingModes, sizeof settings_.AppliedModes);
   if (macros_) macros_->CommitMacros();
-  return Outcome::Applied;
+  return saved ? Outcome::Applied : Outcome::DefaultFilesFailed;
 }
 
 int ApplyRunner::WriteDeviceConfig(const tagDEVICEINFO& info) {

@@ -22,6 +22,7 @@ inline constexpr std::u16string_view kSpaceShortageFormat = u" 设置模式%d E2
 inline constexpr std::u16string_view kFlashWriteFailedText = u"保存E2数据失败！";
 inline constexpr std::u16string_view kConfigWriteFailedText = u"保存配置数据失败！";
 inline constexpr std::u16string_view kPointerSettingsFailedText = u" 设置鼠标属性失败！";
+inline constexpr std::u16string_view kDefaultFilesFailedText = u"保存默认配置文件失败！";
 // Shown when the progress display cannot read the skin file.
 inline constexpr std::u16string_view kSkinFileErrorText = u"配置文件错误！";
 
@@ -84,11 +85,12 @@ class ApplyView {
 };
 
 // Apply: turns the four editing mode records into the mouse's state and the desktop's pointer
-// settings in one pass, and only when all of it succeeded makes them the applied records, saves
-// the default files and commits the macro store. The main window owns one, over its settings,
-// protocol object and device synchronisation, the button page's macro store (whose hover timer
-// Apply stops while it runs) and the pointer settings, and forwards its Apply and OK buttons to
-// OnApply.
+// settings in one pass, and only when all of it succeeded saves the default files, makes the
+// records the applied ones and commits the macro store. A failed save of the default files is
+// told after that commit, since the mouse holds the new settings either way. The main window
+// owns one, over its settings, protocol object and device synchronisation, the button page's
+// macro store (whose hover timer Apply stops while it runs) and the pointer settings, and
+// forwards its Apply and OK buttons to OnApply.
 class ApplyRunner {
  public:
   // `tick` is the millisecond tick of the debounce (sys::GetTickCount when empty). `macros` is
@@ -128,10 +130,18 @@ class ApplyRunner {
   bool Running() const { return running_; }
 
  private:
-  enum class Outcome { Applied, OutOfSpace, FlashWriteFailed, ConfigWriteFailed, PointerFailed };
+  enum class Outcome {
+    Applied,
+    OutOfSpace,
+    FlashWriteFailed,
+    ConfigWriteFailed,
+    PointerFailed,
+    DefaultFilesFailed
+  };
 
   // Steps 6 to 11 of the sequence: rebuild the image, write it, send the configuration, set the
-  // pointer settings and, on success, save and commit. Runs on the worker thread.
+  // pointer settings and, on success, save and commit (DefaultFilesFailed has committed too).
+  // Runs on the worker thread.
   Outcome RunDeviceSteps(int& failedMode);
   void SetApplyDone();
   uint32_t Now() const;

@@ -47,20 +47,27 @@ void DeviceSettings::SetCurrentMode(int mode) {
   if (mode >= 0 && mode < MODE_COUNT) currentMode_ = mode;
 }
 
-void DeviceSettings::ImportProfile(ProfileFileDialog& dialog) {
+DeviceSettings::ImportResult DeviceSettings::ImportProfile(ProfileFileDialog& dialog) {
   std::string folder;
-  if (!sys::DataSubfolder(sys::kProfileSubfolder, folder)) return;
+  if (!sys::DataSubfolder(sys::kProfileSubfolder, folder)) return ImportResult::NotImported;
   std::string path;
-  if (!dialog.Run(ProfileDialogOptions(false, folder), path)) return;
-  ReadFileToBuffer(path, &EditingModes[currentMode_], sizeof(tagMODEINFO));
+  if (!dialog.Run(ProfileDialogOptions(false, folder), path)) return ImportResult::NotImported;
+  // Profiles are only ever written whole: a file of another size is not one, and taken as one
+  // it would put nonsense into the mouse at the next Apply.
+  switch (ReadExactFileToBuffer(path, &EditingModes[currentMode_], sizeof(tagMODEINFO))) {
+    case ReadResult::Read: return ImportResult::Imported;
+    case ReadResult::WrongSize: return ImportResult::Refused;
+    case ReadResult::Unreadable: break;
+  }
+  return ImportResult::NotImported;
 }
 
-void DeviceSettings::ExportProfile(ProfileFileDialog& dialog) {
+bool DeviceSettings::ExportProfile(ProfileFileDialog& dialog) {
   std::string folder;
-  if (!sys::DataSubfolder(sys::kProfileSubfolder, folder)) return;
+  if (!sys::DataSubfolder(sys::kProfileSubfolder, folder)) return true;
   std::string path;
-  if (!dialog.Run(ProfileDialogOptions(true, folder), path)) return;
-  WriteBufferToFile(path, &EditingModes[currentMode_], sizeof(tagMODEINFO));
+  if (!dialog.Run(ProfileDialogOptions(true, folder), path)) return true;
+  return WriteBufferToFile(path, &EditingModes[currentMode_], sizeof(tagMODEINFO));
 }
 
 void DeviceSettings::LoadDefaultProfiles() {
@@ -71,15 +78,19 @@ void DeviceSettings::LoadDefaultProfiles() {
   }
 }
 
-void DeviceSettings::SaveDefaultProfiles() const {
+bool DeviceSettings::SaveDefaultProfiles() const {
   std::string folder;
-  if (!sys::DataSubfolder(sys::kDefaultCfgSubfolder, folder)) return;
+  if (!sys::DataSubfolder(sys::kDefaultCfgSubfolder, folder)) return false;
   // Each file is whole on the disk when written; their four renames are made durable together.
+  // A file that fails does not keep the others from being written.
+  bool all = true;
   for (int m = 0; m < MODE_COUNT; ++m) {
-    WriteBufferToFile(DefaultFilePath(folder, m), &EditingModes[m], sizeof(tagMODEINFO),
-                      sys::FolderSync::Caller);
+    all = WriteBufferToFile(DefaultFilePath(folder, m), &EditingModes[m], sizeof(tagMODEINFO),
+                            sys::FolderSync::Caller) &&
+          all;
   }
   sys::SyncFolder(folder);
+  return all;
 }
 
 }  // namespace settings

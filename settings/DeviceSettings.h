@@ -36,19 +36,24 @@ class DeviceSettings {
   tagMODEINFO& CurrentEditingMode() { return EditingModes[currentMode_]; }
 
   // Runs the open dialog in the profile folder and reads the chosen file into the current
-  // editing record (a shorter file replaces only its first bytes). Cancel changes nothing.
-  void ImportProfile(ProfileFileDialog& dialog);
+  // editing record. Only a file of exactly one record is read: any other size is Refused and
+  // leaves the record as it was. Cancel, and a file that cannot be opened, change nothing.
+  enum class ImportResult { Imported, NotImported, Refused };
+  ImportResult ImportProfile(ProfileFileDialog& dialog);
 
   // Runs the save dialog in the profile folder and writes the current editing record into the
-  // chosen file.
-  void ExportProfile(ProfileFileDialog& dialog);
+  // chosen file, whole or not at all. False when the file could not be written (an old file of
+  // that name stays as it was); true when it was written or nothing was to be written (the
+  // dialog cancelled, or no profile folder to open it in).
+  bool ExportProfile(ProfileFileDialog& dialog);
 
   // Reads default0 to default3 into the four editing records; a missing file leaves its record
   // as it was.
   void LoadDefaultProfiles();
 
-  // Writes the four editing records into default0 to default3, each whole or not at all.
-  void SaveDefaultProfiles() const;
+  // Writes the four editing records into default0 to default3, each whole or not at all. True
+  // when all four were written; a file that could not be written keeps its old contents.
+  bool SaveDefaultProfiles() const;
 
   tagMODEINFO EditingModes[MODE_AREA_COUNT];
   tagMODEINFO AppliedModes[MODE_AREA_COUNT];

@@ -1,5 +1,6 @@
 #include "settings/DeviceSync.h"
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -8,6 +9,27 @@ namespace {
 
 constexpr int TEST_MODE = 1;
 constexpr int NORMAL_MODE = 0;
+
+// The flash is written four bytes at a time, so an Apply cut short after an erase leaves whole
+// 4-byte quarters of a device half erased.
+constexpr size_t FLASH_WORD_SIZE = 4;
+constexpr uint8_t ERASED_BYTE = 0xFF;
+
+// Takes one half of a mode's device block from the configuration block into the record, quarter
+// by quarter. A quarter that is all 0xFF is erased flash, which no page can produce: the record
+// keeps its own bytes there, and they go into the image too, so that whatever reads the image
+// later (a mode report, the next Apply's comparison) finds them instead of 0xFF.
+void MergeDeviceHalf(uint8_t* record, uint8_t* image) {
+  for (size_t q = 0; q < DEVICE_HALF_SIZE; q += FLASH_WORD_SIZE) {
+    const bool erased = std::all_of(image + q, image + q + FLASH_WORD_SIZE,
+                                    [](uint8_t b) { return b == ERASED_BYTE; });
+    if (erased) {
+      std::memcpy(image + q, record + q, FLASH_WORD_SIZE);
+    } else {
+      std::memcpy(record + q, image + q, FLASH_WORD_SIZE);
+    }
+  }
+}
 
 }  // namespace
 
@@ -69,12 +91,12 @@ int DeviceSync::ReadAllFromDevice() {
 
 void DeviceSync::MergeDeviceData() {
   settings_.SetCurrentMode(comm_.GetCurrentMode());
-  const uint8_t* block = settings_.image.configBlock.bytes;
+  uint8_t* block = settings_.image.configBlock.bytes;
   for (int m = 0; m < MODE_COUNT; ++m) {
     tagMODEINFO& record = settings_.EditingModes[m];
     auto* device = reinterpret_cast<uint8_t*>(&record) + DEVICE_BLOCK_OFFSET;
-    std::memcpy(device, block + LightHalfOffset(m), DEVICE_HALF_SIZE);
-    std::memcpy(device + DEVICE_HALF_SIZE, block + DpiHalfOffset(m), DEVICE_HALF_SIZE);
+    MergeDeviceHalf(device, block + LightHalfOffset(m));
+    MergeDeviceHalf(device + DEVICE_HALF_SIZE, block + DpiHalfOffset(m));
     record.dpiLevel = settings_.deviceInfo.dpiLevel[m];
     record.reportRateIndex = settings_.deviceInfo.rateIndex[m];
     settings_.AppliedModes[m] = record;

@@ -42,6 +42,8 @@ class DeviceSync {
   // Takes the device block of each mode from the image and its DPI level and report rate from
   // the device information into the four editing records, makes the current mode the mouse's,
   // and copies the four records to the applied records. Nothing else of the records changes.
+  // A 4-byte quarter of a device half that the image holds as all 0xFF is erased flash, not a
+  // setting: the record keeps its bytes there and they are written into the image instead.
   void MergeDeviceData();
 
   // 1, with "IsMyDeivce" set, when the open mouse answers with the expected product id; 0, with

@@ -13,8 +13,11 @@
 
 namespace settings {
 
-bool ReadFileToBuffer(const std::string& path, void* buffer, size_t n) {
-  if (buffer == nullptr) return false;
+namespace {
+
+// Up to `n` bytes of an existing regular file, in `out` (resized to what was read); false when
+// the file cannot be opened or a read fails part-way.
+bool ReadUpTo(const std::string& path, size_t n, std::vector<unsigned char>& out) {
   // Non-blocking, so that a FIFO standing in the file's place cannot hold the program up; it has
   // no effect on the regular files that are read.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
@@ -24,13 +27,11 @@ bool ReadFileToBuffer(const std::string& path, void* buffer, size_t n) {
     ::close(fd);
     return false;
   }
-  // Read into scratch first, so that an error part-way leaves the record as it was rather than
-  // half overwritten.
-  std::vector<unsigned char> scratch(n);
+  out.resize(n);
   size_t got = 0;
   bool ok = true;
   while (got < n) {
-    const ssize_t r = ::read(fd, scratch.data() + got, n - got);
+    const ssize_t r = ::read(fd, out.data() + got, n - got);
     if (r < 0) {
       if (errno == EINTR) continue;
       ok = false;
@@ -40,9 +41,30 @@ bool ReadFileToBuffer(const std::string& path, void* buffer, size_t n) {
     got += static_cast<size_t>(r);
   }
   ::close(fd);
-  if (!ok) return false;
-  if (got > 0) std::memcpy(buffer, scratch.data(), got);
+  out.resize(got);
+  return ok;
+}
+
+}  // namespace
+
+bool ReadFileToBuffer(const std::string& path, void* buffer, size_t n) {
+  if (buffer == nullptr) return false;
+  // Read into scratch first, so that an error part-way leaves the record as it was rather than
+  // half overwritten.
+  std::vector<unsigned char> scratch;
+  if (!ReadUpTo(path, n, scratch)) return false;
+  if (!scratch.empty()) std::memcpy(buffer, scratch.data(), scratch.size());
   return true;
+}
+
+ReadResult ReadExactFileToBuffer(const std::string& path, void* buffer, size_t n) {
+  if (buffer == nullptr) return ReadResult::Unreadable;
+  // One byte more than wanted tells a longer file without reading all of it.
+  std::vector<unsigned char> scratch;
+  if (!ReadUpTo(path, n + 1, scratch)) return ReadResult::Unreadable;
+  if (scratch.size() != n) return ReadResult::WrongSize;
+  std::memcpy(buffer, scratch.data(), n);
+  return ReadResult::Read;
 }
 
 bool WriteBufferToFile(const std::string& path, const void* buffer, size_t n,

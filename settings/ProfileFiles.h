@@ -16,6 +16,11 @@ inline constexpr char SEQUENCE_FILE_NAME[] = "sequence.dat";
 // were taken from the file.
 bool ReadFileToBuffer(const std::string& path, void* buffer, size_t n);
 
+// Reads an existing regular file into `buffer` only when it holds exactly `n` bytes; otherwise
+// `buffer` is left untouched.
+enum class ReadResult { Read, Unreadable, WrongSize };
+ReadResult ReadExactFileToBuffer(const std::string& path, void* buffer, size_t n);
+
 // Creates or replaces the file with the `n` bytes of `buffer`, whole or not at all: a failure
 // leaves the old file as it was. True when the file was written. With FolderSync::Caller the
 // caller syncs the folder once after several files (sys::SyncFolder).

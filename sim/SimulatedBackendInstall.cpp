@@ -60,13 +60,15 @@ uint32_t SimulatedDeviceIdFromEnvironment() {
   return kDefaultDeviceId;
 }
 
-bool InstallSimulatedBackendIfRequested() {
+bool InstallSimulatedBackendIfRequested(const SimulatedMouse::PersistentState& newMouse) {
   static std::once_flag once;
-  std::call_once(once, [] {
+  std::call_once(once, [&newMouse] {
     if (!SimulatedMouseRequested()) return;
     auto* backend = new SimulatedHidBackend(SimulatedDeviceIdFromEnvironment());
-    // The mouse keeps its flash and configuration across runs when a state file is named; the
-    // binding lives, like the backend, until the process ends.
+    backend->Mouse().SetPersistentState(newMouse);
+    // The mouse keeps its flash and configuration across runs when a state file is named; a
+    // missing or unusable file leaves it new. The binding lives, like the backend, until the
+    // process ends.
     const char* statePath = std::getenv(kSimulatedMouseStateVariable);
     if (statePath && *statePath) {
       auto* file = new SimulatedMouseStateFile(statePath);

@@ -82,12 +82,13 @@ uint32_t SimulatedDeviceIdFromEnvironment();
 
 // When the environment variable KDZ_SIMULATED_MOUSE is set, non-empty and not "0", creates a
 // process-wide simulated backend (device id from KDZ_SIMULATED_DEVICE_ID, hexadecimal, else
-// kDefaultDeviceId) and installs it with hid::SetDefaultBackend. When KDZ_SIMULATED_MOUSE_STATE
-// names a file, the mouse takes its flash and configuration from it and saves them there after
-// every change (SimulatedMouseStateFile). When KDZ_SIMULATED_MOUSE_CONTROL names a path, the
-// mouse is driven through the control pipe there (SimulatedMouseControl). True when it did; later
-// calls do nothing more and give the same answer.
-bool InstallSimulatedBackendIfRequested();
+// kDefaultDeviceId) and installs it with hid::SetDefaultBackend. Its mouse starts as `newMouse`
+// (a value out of range leaves it erased). When KDZ_SIMULATED_MOUSE_STATE names a file, the
+// mouse takes its flash and configuration from it instead, when the file is there and usable,
+// and saves them there after every change (SimulatedMouseStateFile). When
+// KDZ_SIMULATED_MOUSE_CONTROL names a path, the mouse is driven through the control pipe there
+// (SimulatedMouseControl). True when it did; later calls do nothing more and give the same answer.
+bool InstallSimulatedBackendIfRequested(const SimulatedMouse::PersistentState& newMouse);
 
 // The backend installed by InstallSimulatedBackendIfRequested, or null.
 SimulatedHidBackend* InstalledSimulatedBackend();

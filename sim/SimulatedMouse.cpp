@@ -57,7 +57,12 @@ int SimulatedMouse::ReceiveOutputReport(const Report& report) {
       pending_.clear();
       unplugged = true;
     } else {
-      log_.push_back(report);
+      if (log_.size() < kCommandLogCapacity) {
+        log_.push_back(report);
+      } else {
+        log_[logStart_] = report;
+        logStart_ = (logStart_ + 1) % kCommandLogCapacity;
+      }
       for (auto it = faults_.begin(); it != faults_.end(); ++it) {
         if (it->command && *it->command != report[1]) continue;
         fault = *it;
@@ -440,12 +445,15 @@ void SimulatedMouse::NotifyStateChange(uint64_t before) {
 
 std::vector<Report> SimulatedMouse::CommandLog() const {
   std::lock_guard<std::mutex> lock(mutex_);
-  return log_;
+  std::vector<Report> out(log_.begin() + static_cast<std::ptrdiff_t>(logStart_), log_.end());
+  out.insert(out.end(), log_.begin(), log_.begin() + static_cast<std::ptrdiff_t>(logStart_));
+  return out;
 }
 
 void SimulatedMouse::ClearCommandLog() {
   std::lock_guard<std::mutex> lock(mutex_);
   log_.clear();
+  logStart_ = 0;
 }
 
 void SimulatedMouse::InjectKeyStatus(uint16_t state, uint32_t delayMs) {

@@ -48,6 +48,9 @@ inline constexpr size_t kReportLength = 8;
 inline constexpr int kFlashBlockCount = 6;
 inline constexpr size_t kFlashBlockSize = 256;
 inline constexpr int kModeCount = 4;
+// The command log keeps this many of the latest output reports (a whole Apply of all six blocks
+// takes fewer than 800), so that a long session does not grow it.
+inline constexpr size_t kCommandLogCapacity = 4096;
 
 // The device id that the version report carries unless configured otherwise; it is the
 // "ProductID" of the default skin.
@@ -162,7 +165,7 @@ class SimulatedMouse {
   // Null detaches the observer; a call already under way may still finish.
   void SetStateObserver(StateObserver observer);
 
-  // Every output report received while connected, in order.
+  // The last kCommandLogCapacity output reports received while connected, oldest first.
   std::vector<Report> CommandLog() const;
   void ClearCommandLog();
 
@@ -224,7 +227,8 @@ class SimulatedMouse {
   int currentMode_ = 0;
   std::array<int, kModeCount> dpiLevel_{};
   std::array<int, kModeCount> rateIndex_{};
-  std::vector<Report> log_;
+  std::vector<Report> log_;  // a ring once full: logStart_ is the oldest entry
+  size_t logStart_ = 0;
   std::vector<Fault> faults_;
   uint32_t latencyMs_ = 0;
   int disconnectCountdown_ = 0;

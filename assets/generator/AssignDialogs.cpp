@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "Captions.h"
 #include "PageSheet.h"
 #include "Theme.h"
 
@@ -35,7 +36,7 @@ const QRect kBrowse(332, 79, 64, 32);
 
 void WriteAssignAShortcutDialg(SkinWriter& skin) {
   WriteDialog(skin, QStringLiteral("AssignAShortcutDialg"), QStringLiteral("AssignShortcut"),
-              QStringLiteral("组合键"), [](QPainter& painter, Look look) {
+              QString::fromUtf16(captions::kShortcutDialog), [](QPainter& painter, Look look) {
                 // The toggles: off on the normal sheet, lit on the pressed one (a checked
                 // toggle shows its pressed face).
                 for (const Toggle& t : kToggles) {
@@ -51,7 +52,7 @@ void WriteAssignAShortcutDialg(SkinWriter& skin) {
 
 void WriteAssignAProgramToExecutonDialg(SkinWriter& skin) {
   WriteDialog(skin, QStringLiteral("AssignAProgramToExecutonDialg"),
-              QStringLiteral("AssignProgram"), QStringLiteral("运行程序"),
+              QStringLiteral("AssignProgram"), QString::fromUtf16(captions::kProgramDialog),
               [](QPainter& painter, Look look) {
                 page_theme::DrawLabel(painter, QRect(20, kPathEdit.top() - 3, 96, 28),
                                       QStringLiteral("程序路径"));

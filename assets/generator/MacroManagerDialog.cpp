@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "Captions.h"
 #include "Theme.h"
 
 namespace {
@@ -78,7 +79,7 @@ void DrawSheet(QImage& sheet, Look look, const QPolygon& outline,
   const QRect bounds(QPoint(0, 0), kSize);
   QPainter painter(&sheet);
   theme::DrawBody(painter, outline, bounds);
-  theme::DrawTitleStrip(painter, kTitle, QStringLiteral("宏管理器"), cutouts);
+  theme::DrawTitleStrip(painter, kTitle, QString::fromUtf16(captions::kMacroManager), cutouts);
   DrawLabel(painter, QRect(kNameList.left(), 52, kNameList.width(), 20), QStringLiteral("宏列表"));
   DrawLabel(painter, QRect(kEventList.left(), 52, kEventList.width(), 20),
             QStringLiteral("按键序列"));

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 
 #include <QImage>
+#include <QLibraryInfo>
 #include <QString>
 
 #include <filesystem>
@@ -107,13 +108,12 @@ void Stop(const Session& session, Child& program) {
   program.Wait(10000);
 }
 
-// A copy of the program folder whose skin file has 16 MiB of comment lines appended, as a user's
-// oversized skin file would have; removed at exit.
-class BigSkinProgram {
+// A copy of the program folder (the program, its skin and its language file); removed at exit.
+class ProgramCopy {
  public:
-  BigSkinProgram() {
+  ProgramCopy() {
     namespace fs = std::filesystem;
-    std::string pattern = (fs::temp_directory_path() / "kdz-bigskin-XXXXXX").string();
+    std::string pattern = (fs::temp_directory_path() / "kdz-program-XXXXXX").string();
     if (mkdtemp(pattern.data()) == nullptr) return;
     folder_ = pattern;
     const fs::path from(KDZ_PROGRAM_DIR);
@@ -121,11 +121,8 @@ class BigSkinProgram {
     fs::copy(KDZ_PROGRAM, folder_ + "/" + fs::path(KDZ_PROGRAM).filename().string(), ec);
     for (const char* name : {"Setup.ini", "Language.xml", "Skin"})
       fs::copy(from / name, folder_ + "/" + name, fs::copy_options::recursive, ec);
-    std::ofstream ini(folder_ + "/Setup.ini", std::ios::app | std::ios::binary);
-    const std::string line = "; " + std::string(62, 'x') + "\n";
-    for (size_t written = 0; written < (size_t{16} << 20); written += line.size()) ini << line;
   }
-  ~BigSkinProgram() {
+  ~ProgramCopy() {
     std::error_code ec;
     if (!folder_.empty()) std::filesystem::remove_all(folder_, ec);
   }
@@ -133,8 +130,42 @@ class BigSkinProgram {
     return folder_ + "/" + std::filesystem::path(KDZ_PROGRAM).filename().string();
   }
 
- private:
+ protected:
   std::string folder_;
+};
+
+// The copy's skin file has 16 MiB of comment lines appended, as a user's oversized skin file
+// would have.
+class BigSkinProgram : public ProgramCopy {
+ public:
+  BigSkinProgram() {
+    std::ofstream ini(folder_ + "/Setup.ini", std::ios::app | std::ios::binary);
+    const std::string line = "; " + std::string(62, 'x') + "\n";
+    for (size_t written = 0; written < (size_t{16} << 20); written += line.size()) ini << line;
+  }
+};
+
+// The copy finds no translations of Qt's own texts, so it starts as the program did before it
+// loaded one: its qt.conf keeps Qt's folders but names an empty one for the translations.
+class UntranslatedProgram : public ProgramCopy {
+ public:
+  UntranslatedProgram() {
+    std::filesystem::create_directory(folder_ + "/no-translations");
+    std::ofstream conf(folder_ + "/qt.conf");
+    conf << "[Paths]\n";
+    const struct {
+      const char* key;
+      QLibraryInfo::LibraryPath path;
+    } kept[] = {{"Prefix", QLibraryInfo::PrefixPath},
+                {"Libraries", QLibraryInfo::LibrariesPath},
+                {"LibraryExecutables", QLibraryInfo::LibraryExecutablesPath},
+                {"Plugins", QLibraryInfo::PluginsPath},
+                {"Data", QLibraryInfo::DataPath},
+                {"ArchData", QLibraryInfo::ArchDataPath}};
+    for (const auto& k : kept)
+      conf << k.key << "=" << QLibraryInfo::path(k.path).toStdString() << "\n";
+    conf << "Translations=" << folder_ << "/no-translations\n";
+  }
 };
 
 // Seconds from starting the floor to its window painted; negative when it never is.
@@ -189,6 +220,18 @@ void BM_StartToMainWindowShownDecodingSerially(benchmark::State& state) {
   MeasureStartToShown(state, KDZ_PROGRAM, {{"KDZ_IMAGE_DECODE_THREADS", "0"}});
 }
 BENCHMARK(BM_StartToMainWindowShownDecodingSerially)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
+
+// The same without the translation of Qt's own texts: the translation's share of the start.
+void BM_StartToMainWindowShownWithoutQtTranslation(benchmark::State& state) {
+  static const UntranslatedProgram copy;
+  MeasureStartToShown(state, copy.Program());
+}
+BENCHMARK(BM_StartToMainWindowShownWithoutQtTranslation)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)

@@ -7,12 +7,8 @@
 
 #include <poll.h>
 
-#include <fstream>
-#include <memory>
-
-#include "settings/FactoryDefaults.h"
 #include "settings/FunctionCodes.h"
-#include "settings/Records.h"
+#include "bench/app/DefaultFiles.h"
 #include "bench/app/ProcessTimes.h"
 #include "tests/app/DesktopUnderX.h"
 
@@ -28,16 +24,10 @@ const QRgb kStrip = qRgb(0xDB, 0xD8, 0xD1);
 
 // Every mode scrolls right by one step on button 6.
 void WriteScrollDefaults(const DesktopSession& session) {
-  const std::string folder = session.Folder() + "/data/Kavrin-Velro-4417/DefaultCfg";
-  std::filesystem::create_directories(folder);
-  for (int m = 0; m < 4; ++m) {
-    auto record = std::make_unique<settings::tagMODEINFO>();
-    settings::LoadFactoryDefaults(*record, m);
-    record->keys[6].major = settings::MAJOR_FUN_SCROLL_RIGHT;
-    record->horizontalScrollAmount = 1;
-    std::ofstream(folder + "/default" + std::to_string(m), std::ios::binary)
-        .write(reinterpret_cast<const char*>(record.get()), sizeof *record);
-  }
+  benchutil::WriteDefaults(session.Folder() + "/data", [](int, settings::tagMODEINFO& record) {
+    record.keys[6].major = settings::MAJOR_FUN_SCROLL_RIGHT;
+    record.horizontalScrollAmount = 1;
+  });
 }
 
 // The program started hidden into trayer's tray.

@@ -6,18 +6,25 @@
 
 namespace desktop {
 
-// A foreground application set by the test; `lookups` counts the path lookups.
+// A foreground application set by the test; `lookups` counts the path lookups, `following`
+// tells whether the desktop is followed since the last lookup.
 class FakeForegroundApplication : public ForegroundApplication {
  public:
-  int ForegroundProcessId() override { return pid; }
+  int ForegroundProcessId() override {
+    following = true;
+    return pid;
+  }
   std::u16string ForegroundImagePath() override {
+    following = true;
     ++lookups;
     return imagePath;
   }
+  void StopFollowing() override { following = false; }
 
   int pid = 0;
   std::u16string imagePath = kUnknownImagePath;
   int lookups = 0;
+  bool following = false;
 };
 
 }  // namespace desktop

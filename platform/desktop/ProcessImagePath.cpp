@@ -1,3 +1,4 @@
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <QChar>
@@ -31,6 +32,15 @@ std::u16string GetProcessImagePath(int pid) {
   const std::string path = ProcessExecutablePath(pid);
   if (path.empty()) return kUnknownImagePath;
   return sys::FromUtf8(path);
+}
+
+std::u16string ResolvedPath(std::u16string_view path) {
+  if (path.empty()) return {};
+  char* resolved = ::realpath(sys::ToUtf8(path).c_str(), nullptr);
+  if (resolved == nullptr) return {};
+  std::u16string out = sys::FromUtf8(resolved);
+  ::free(resolved);
+  return out;
 }
 
 std::u16string LowerCaseUtf16(std::u16string_view text) {

@@ -9,6 +9,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -27,6 +28,8 @@ constexpr char kYesLine[] = "ok\n";
 constexpr char kNoLine[] = "no\n";
 // A request or an answer is one short line; anything longer is not one.
 constexpr size_t kMaxLine = 32;
+// How often "exit" looks whether the running instance has released the lock.
+constexpr int kReleaseProbeMs = 20;
 
 using Clock = std::chrono::steady_clock;
 
@@ -156,7 +159,8 @@ std::string DefaultInstanceFolder() {
 SingleInstance::SingleInstance(std::string name, Options options)
     : name_(UsableName(name) ? std::move(name) : std::string(kFallbackName)),
       folder_(options.folder.empty() ? DefaultInstanceFolder() : std::move(options.folder)),
-      answerTimeoutMs_(options.answerTimeoutMs) {}
+      answerTimeoutMs_(options.answerTimeoutMs),
+      exitWaitMs_(options.exitWaitMs) {}
 
 SingleInstance::~SingleInstance() {
   Unpublish();
@@ -209,7 +213,39 @@ SingleInstance::StartOutcome SingleInstance::Start(std::string_view commandLine)
                                                          : InstanceRequest::Activate);
   outcome.action = outcome.sent == SendResult::NotPublished ? DecideStart(true, false, switches)
                                                             : wouldSend;
+  if (outcome.action == StartAction::SendExit) {
+    // An answer tells that the request is queued, not that it is carried out: the running
+    // instance may be busy (an Apply) for a while before it ends.
+    if (outcome.sent == SendResult::Refused) {
+      std::fprintf(stderr, "The running instance refused to exit\n");
+    } else if (!(outcome.peerEnded = WaitForRelease())) {
+      std::fprintf(stderr, "The running instance has not ended within %u ms; it still holds %s\n",
+                   static_cast<unsigned>(exitWaitMs_), LockPath().c_str());
+    }
+  }
   return outcome;
+}
+
+bool SingleInstance::WaitForRelease() const {
+  const int fd = ::open(LockPath().c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+  // A lock file removed meanwhile holds no later start back.
+  if (fd < 0) return errno == ENOENT;
+  const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(exitWaitMs_);
+  bool released = false;
+  for (;;) {
+    // The probe takes the lock and lets it go at once: this process only passes "exit" on.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+      ::flock(fd, LOCK_UN);
+      released = true;
+      break;
+    }
+    if (errno != EWOULDBLOCK && errno != EINTR) break;
+    const int left = RemainingMs(deadline);
+    if (left == 0) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(std::min(left, kReleaseProbeMs)));
+  }
+  ::close(fd);
+  return released;
 }
 
 SingleInstance::SendResult SingleInstance::Send(InstanceRequest request) {

@@ -19,8 +19,10 @@
 //
 // A later start that finds the lock held connects to the socket and sends one line, "exit" or
 // "activate", and waits a bounded time for the one-line answer "ok" (or "no" when the running
-// instance refused); then it quits. No socket to connect to (the running instance is still
-// initialising, or its window is gone) means: quit without any effect on it.
+// instance refused); then it quits. After "exit" it also waits, bounded, until the running
+// instance has ended (released the lock), so that a start right after it is the only instance.
+// No socket to connect to (the running instance is still initialising, or its window is gone)
+// means: quit without any effect on it.
 namespace desktop {
 
 struct StartSwitches {
@@ -69,6 +71,7 @@ class SingleInstance {
   struct Options {
     std::string folder;              // empty: DefaultInstanceFolder()
     uint32_t answerTimeoutMs = 3000;  // how long a later start waits for its answer
+    uint32_t exitWaitMs = 10000;      // how long "exit" waits for the running instance to end
   };
 
   enum class SendResult {
@@ -81,7 +84,10 @@ class SingleInstance {
   struct StartOutcome {
     StartAction action = StartAction::Run;
     SendResult sent = SendResult::NotPublished;  // for SendExit and SendActivate
+    bool peerEnded = false;  // for SendExit: the running instance released the lock in time
     bool Runs() const { return action == StartAction::Run || action == StartAction::RunHidden; }
+    // "exit" was sent, but the running instance refused it or has not ended.
+    bool ExitFailed() const { return action == StartAction::SendExit && !peerEnded; }
   };
 
   // Runs on the server thread for a command the running instance must carry out. It must not
@@ -97,9 +103,10 @@ class SingleInstance {
   SingleInstance& operator=(const SingleInstance&) = delete;
 
   // The start-up step: takes the lock when no other instance holds it; otherwise sends the
-  // request the command line asks for and waits for the answer. When the lock cannot be had for
-  // another reason (no private folder), this process runs without the single-instance guard,
-  // with a line on standard error.
+  // request the command line asks for and waits for the answer, and after "exit" for the
+  // running instance to end; an "exit" that does not end it is told on standard error. When the
+  // lock cannot be had for another reason (no private folder), this process runs without the
+  // single-instance guard, with a line on standard error.
   StartOutcome Start(std::string_view commandLine);
 
   // Whether this object holds the lock.
@@ -125,12 +132,15 @@ class SingleInstance {
  private:
   // Makes the private folder; false (with a line on standard error) when it is not safe.
   bool EnsureFolder();
+  // True once no process holds the lock any more, within exitWaitMs.
+  bool WaitForRelease() const;
   void Serve();
   void HandleConnection(int fd);
 
   std::string name_;
   std::string folder_;
   uint32_t answerTimeoutMs_;
+  uint32_t exitWaitMs_;
   int lockFd_ = -1;
   int listenFd_ = -1;
   int wakeFd_ = -1;

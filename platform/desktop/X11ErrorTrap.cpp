@@ -16,6 +16,13 @@ int TrapHandler(Display* display, XErrorEvent* event) {
   return g_previousHandler != nullptr ? g_previousHandler(display, event) : 0;
 }
 
+// Waits for the server to have handled every request so far. Errors come in the order of the
+// requests: once the last request has been answered, every error before it has arrived, and no
+// round trip is needed.
+void Settle(Display* display) {
+  if (LastKnownRequestProcessed(display) != NextRequest(display) - 1) XSync(display, False);
+}
+
 }  // namespace
 
 ErrorTrap::ErrorTrap(Display* display) : lock_(g_trapLock), display_(display) {
@@ -25,13 +32,13 @@ ErrorTrap::ErrorTrap(Display* display) : lock_(g_trapLock), display_(display) {
 }
 
 ErrorTrap::~ErrorTrap() {
-  XSync(display_, False);
+  Settle(display_);
   XSetErrorHandler(g_previousHandler);
   g_trapDisplay = nullptr;
 }
 
 bool ErrorTrap::Ok() {
-  XSync(display_, False);
+  Settle(display_);
   return g_trapErrors == 0;
 }
 

@@ -18,7 +18,8 @@ class ErrorTrap {
   ErrorTrap(const ErrorTrap&) = delete;
   ErrorTrap& operator=(const ErrorTrap&) = delete;
 
-  // Waits for the server to have handled every request so far; true when none failed.
+  // Waits for the server to have handled every request so far (a round trip only when the last
+  // request is still unanswered); true when none failed.
   bool Ok();
 
  private:

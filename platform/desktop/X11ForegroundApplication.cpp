@@ -2,6 +2,7 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/extensions/XRes.h>
 #include <unistd.h>
 
 #include <optional>
@@ -46,6 +47,29 @@ std::string TextProperty(Display* display, Window window, Atom property) {
   return value;
 }
 
+// The process of the client that created `window`, as the X server knows it from the client's
+// local connection (X Resource extension 1.2); 0 when the server cannot tell.
+int CreatorProcessId(Display* display, Window window) {
+  XResClientIdSpec spec{window, XRES_CLIENT_ID_PID_MASK};
+  long count = 0;
+  XResClientIdValue* ids = nullptr;
+  if (XResQueryClientIds(display, 1, &spec, &count, &ids) != Success) return 0;
+  pid_t pid = -1;
+  for (long i = 0; i < count && pid <= 0; ++i) {
+    if (XResGetClientIdType(&ids[i]) == XRES_CLIENT_ID_PID) pid = XResGetClientPid(&ids[i]);
+  }
+  XResClientIdsDestroy(count, ids);
+  return pid > 0 ? static_cast<int>(pid) : 0;
+}
+
+// Whether the server offers the client ids of the X Resource extension (version 1.2 on).
+bool HasClientIds(Display* display) {
+  int eventBase = 0, errorBase = 0, major = 0, minor = 0;
+  return XResQueryExtension(display, &eventBase, &errorBase) &&
+         XResQueryVersion(display, &major, &minor) &&
+         (major > 1 || (major == 1 && minor >= 2));
+}
+
 std::string LocalHostName() {
   char name[256] = {};
   if (::gethostname(name, sizeof name - 1) != 0) return {};
@@ -80,11 +104,72 @@ struct X11ForegroundApplication::Connection {
   ~Connection() {
     if (display != nullptr) XCloseDisplay(display);
   }
+  Window Root() const { return DefaultRootWindow(display); }
+  // Takes the events that have arrived, without asking the server: a change of the active
+  // window, or of the watched window's process or host, makes the process stale.
+  void TakeEvents();
+  // The process of the active window, read from the server; the active window is watched from
+  // now on.
+  int LookUpProcess();
+  // The process of `window` on this host, 0 when it cannot be told or a request failed.
+  int ProcessOf(Window window, ErrorTrap& trap);
+
   Display* display = nullptr;
   Atom activeWindow = None;
   Atom wmPid = None;
+  bool clientIds = false;  // the server tells the process of a local client
   std::string localHost;
+
+  bool following = false;  // the root window's property changes are selected
+  bool stale = true;       // `pid` must be looked up again
+  Window watched = None;   // the active window whose property changes are selected
+  int pid = 0;
 };
+
+void X11ForegroundApplication::Connection::TakeEvents() {
+  while (XEventsQueued(display, QueuedAfterReading) > 0) {
+    XEvent event;
+    XNextEvent(display, &event);
+    if (event.type != PropertyNotify) continue;
+    const XPropertyEvent& change = event.xproperty;
+    if (change.window == Root() ? change.atom == activeWindow
+                                : change.window == watched &&
+                                      (change.atom == wmPid || change.atom == XA_WM_CLIENT_MACHINE))
+      stale = true;
+  }
+}
+
+int X11ForegroundApplication::Connection::LookUpProcess() {
+  // The windows may go away between two requests: their errors are trapped, not fatal.
+  ErrorTrap trap(display);
+  const std::optional<unsigned long> active =
+      CardinalProperty(display, Root(), activeWindow, XA_WINDOW);
+  const Window window = active ? static_cast<Window>(*active) : None;
+  const Window before = watched;
+  // Selected before its properties are read, so that no later change goes unseen.
+  if (window != before && window != None) XSelectInput(display, window, PropertyChangeMask);
+  const int process = window != None ? ProcessOf(window, trap) : 0;
+  // After the reads: the window watched before may be gone, and that error is no failure of
+  // theirs (the trap waits for it as it ends).
+  if (window != before && before != None) XSelectInput(display, before, NoEventMask);
+  watched = window;
+  return process;
+}
+
+int X11ForegroundApplication::Connection::ProcessOf(Window window, ErrorTrap& trap) {
+  if (!SameClientMachine(TextProperty(display, window, XA_WM_CLIENT_MACHINE), localHost))
+    return 0;
+  const std::optional<unsigned long> pid = CardinalProperty(display, window, wmPid, XA_CARDINAL);
+  if (pid) {
+    if (!trap.Ok() || *pid == 0 || *pid > 0x7FFFFFFF) return 0;
+    return static_cast<int>(*pid);
+  }
+  // Many clients set no _NET_WM_PID; the server knows the process of a local connection. Each
+  // read above and this query have an answer, so the trap has seen every error without a
+  // round trip of its own.
+  const int creator = clientIds ? CreatorProcessId(display, window) : 0;
+  return trap.Ok() ? creator : 0;
+}
 
 std::unique_ptr<X11ForegroundApplication> X11ForegroundApplication::Open(
     const std::string& displayName) {
@@ -93,6 +178,7 @@ std::unique_ptr<X11ForegroundApplication> X11ForegroundApplication::Open(
   if (x->display == nullptr) return nullptr;
   x->activeWindow = XInternAtom(x->display, "_NET_ACTIVE_WINDOW", False);
   x->wmPid = XInternAtom(x->display, "_NET_WM_PID", False);
+  x->clientIds = HasClientIds(x->display);
   x->localHost = LocalHostName();
   return std::unique_ptr<X11ForegroundApplication>(new X11ForegroundApplication(std::move(x)));
 }
@@ -103,19 +189,35 @@ X11ForegroundApplication::X11ForegroundApplication(std::unique_ptr<Connection> x
 X11ForegroundApplication::~X11ForegroundApplication() = default;
 
 int X11ForegroundApplication::ForegroundProcessId() {
-  Display* display = x_->display;
-  // The active window may go away between two requests: its errors are trapped, not fatal.
-  ErrorTrap trap(display);
-  const std::optional<unsigned long> active =
-      CardinalProperty(display, DefaultRootWindow(display), x_->activeWindow, XA_WINDOW);
-  if (!active || *active == None) return 0;
-  const Window window = static_cast<Window>(*active);
-  if (!SameClientMachine(TextProperty(display, window, XA_WM_CLIENT_MACHINE), x_->localHost))
-    return 0;
-  const std::optional<unsigned long> pid =
-      CardinalProperty(display, window, x_->wmPid, XA_CARDINAL);
-  if (!trap.Ok() || !pid || *pid == 0 || *pid > 0x7FFFFFFF) return 0;
-  return static_cast<int>(*pid);
+  Connection& x = *x_;
+  if (!x.following) {
+    XSelectInput(x.display, x.Root(), PropertyChangeMask);
+    x.following = true;
+    x.stale = true;
+  }
+  x.TakeEvents();
+  if (x.stale) {
+    x.stale = false;
+    x.pid = x.LookUpProcess();
+  }
+  return x.pid;
+}
+
+void X11ForegroundApplication::StopFollowing() {
+  Connection& x = *x_;
+  if (!x.following) return;
+  {
+    ErrorTrap trap(x.display);  // the watched window may be gone
+    XSelectInput(x.display, x.Root(), NoEventMask);
+    if (x.watched != None) XSelectInput(x.display, x.watched, NoEventMask);
+  }
+  // What came before the deselection says nothing once following starts again.
+  while (XEventsQueued(x.display, QueuedAlready) > 0) {
+    XEvent event;
+    XNextEvent(x.display, &event);
+  }
+  x.following = false;
+  x.watched = None;
 }
 
 namespace {

@@ -6,8 +6,10 @@
 #include "platform/desktop/ForegroundApplication.h"
 
 // The foreground application of an X server: the root window's _NET_ACTIVE_WINDOW (kept by the
-// window manager), that window's _NET_WM_PID, and the process's executable. A window that names
-// another host in WM_CLIENT_MACHINE runs elsewhere: its process id means nothing here.
+// window manager), that window's _NET_WM_PID or, for a window without one, the process of the
+// local client that created it as the server knows it (X Resource extension), and the process's
+// executable. A window that names another host in WM_CLIENT_MACHINE runs elsewhere: its process
+// id means nothing here.
 namespace desktop {
 
 class X11ForegroundApplication : public ForegroundApplication {
@@ -18,7 +20,11 @@ class X11ForegroundApplication : public ForegroundApplication {
   X11ForegroundApplication(const X11ForegroundApplication&) = delete;
   X11ForegroundApplication& operator=(const X11ForegroundApplication&) = delete;
 
+  // Follows the root window's _NET_ACTIVE_WINDOW and the active window's _NET_WM_PID and
+  // WM_CLIENT_MACHINE through their change events: the server is asked again only after one of
+  // them changed.
   int ForegroundProcessId() override;
+  void StopFollowing() override;
 
   struct Connection;  // the X connection and its atoms; X11 types stay in the source
 

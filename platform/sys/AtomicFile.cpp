@@ -2,15 +2,17 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <utility>
-#include <vector>
 
 #include "platform/sys/WinError.h"
 
@@ -63,11 +65,47 @@ void Synced(const std::string& path) {
   if (Observer()) Observer()(path);
 }
 
-constexpr std::string_view kTemporarySuffix = ".tmp-";
-constexpr size_t kTemporaryRandomLength = 6;  // mkostemp's XXXXXX
+// Temporary files are named kTemporaryPrefix and six letters or digits: short, so that they fit
+// wherever the final name fits, and the program's own, so that the clean-up in folders shared
+// with other programs takes nothing else.
+constexpr std::string_view kTemporaryPrefix = ".Kavrin-DireZerud.tmp-";
+constexpr size_t kTemporaryRandomLength = 6;
+constexpr std::string_view kTemporaryCharacters =
+    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+// Names tried before giving up when each is taken already.
+constexpr int kTemporaryAttempts = 100;
 
 bool IsAsciiAlphanumeric(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+
+std::string TemporaryName() {
+  unsigned char random[kTemporaryRandomLength];
+  if (::getrandom(random, sizeof random, 0) != static_cast<ssize_t>(sizeof random)) {
+    // No random source: the clock and a count still differ from one call to the next.
+    static std::atomic<uint64_t> calls{0};
+    uint64_t v = static_cast<uint64_t>(
+                     std::chrono::steady_clock::now().time_since_epoch().count()) ^
+                 (calls.fetch_add(1) << 48) ^ static_cast<uint64_t>(::getpid());
+    for (unsigned char& b : random) {
+      b = static_cast<unsigned char>(v >> 56);
+      v = v * 6364136223846793005ull + 1442695040888963407ull;
+    }
+  }
+  std::string name(kTemporaryPrefix);
+  for (unsigned char b : random) name += kTemporaryCharacters[b % kTemporaryCharacters.size()];
+  return name;
+}
+
+// Creates a new temporary file in the folder `dir` and gives its name; -1 with errno set when
+// none can be made.
+int CreateTemporaryFile(int dir, std::string& name) {
+  for (int attempt = 0; attempt < kTemporaryAttempts; ++attempt) {
+    name = TemporaryName();
+    const int fd = ::openat(dir, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd >= 0 || errno != EEXIST) return fd;
+  }
+  return -1;
 }
 
 }  // namespace
@@ -83,11 +121,9 @@ void SyncFolder(const std::string& folder) {
 void SetSyncObserver(SyncObserver observer) { Observer() = std::move(observer); }
 
 bool IsTemporaryFileName(std::string_view name) {
-  const size_t tail = kTemporarySuffix.size() + kTemporaryRandomLength;
-  if (name.size() <= tail) return false;
-  const std::string_view suffix = name.substr(name.size() - tail);
-  if (suffix.substr(0, kTemporarySuffix.size()) != kTemporarySuffix) return false;
-  for (char c : suffix.substr(kTemporarySuffix.size())) {
+  if (name.size() != kTemporaryPrefix.size() + kTemporaryRandomLength) return false;
+  if (name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix) return false;
+  for (char c : name.substr(kTemporaryPrefix.size())) {
     if (!IsAsciiAlphanumeric(c)) return false;
   }
   return true;
@@ -118,17 +154,22 @@ int WriteFileAtomically(const std::string& path, const void* data, size_t size,
   if (path.empty() || path.back() == '/') return winerr::ERROR_INVALID_PARAMETER;
   if (data == nullptr && size > 0) return winerr::ERROR_INVALID_PARAMETER;
 
-  std::vector<char> temp(path.begin(), path.end());
-  static constexpr char kSuffix[] = ".tmp-XXXXXX";
-  temp.insert(temp.end(), kSuffix, kSuffix + sizeof kSuffix);  // includes the terminator
-  static_assert(std::string_view(kSuffix).size() ==
-                kTemporarySuffix.size() + kTemporaryRandomLength);
-  const int fd = ::mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return winerr::FromErrno(errno);
+  const std::string folder = FolderOf(path);
+  const std::string name = path.substr(path.rfind('/') + 1);  // npos + 1 is 0
+  // Reached through the folder, the temporary file's path is no longer than the folder's.
+  const int dir = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return winerr::FromErrno(errno);
+  std::string temp;
+  const int fd = CreateTemporaryFile(dir, temp);
+  if (fd < 0) {
+    const int err = errno;
+    ::close(dir);
+    return winerr::FromErrno(err);
+  }
 
   int err = 0;
   struct stat old {};
-  const mode_t mode = (::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+  const mode_t mode = (::fstatat(dir, name.c_str(), &old, 0) == 0 && S_ISREG(old.st_mode))
                           ? (old.st_mode & 07777)
                           : (0666 & ~CurrentUmask());
   if (::fchmod(fd, mode) != 0) err = errno;
@@ -136,12 +177,11 @@ int WriteFileAtomically(const std::string& path, const void* data, size_t size,
   if (err == 0 && ::fsync(fd) != 0) err = errno;
   if (err == 0) Synced(path);
   if (::close(fd) != 0 && err == 0) err = errno;
-  if (err == 0 && ::rename(temp.data(), path.c_str()) != 0) err = errno;
-  if (err != 0) {
-    ::unlink(temp.data());
-    return winerr::FromErrno(err);
-  }
-  if (folderSync == FolderSync::Now) SyncFolder(FolderOf(path));
+  if (err == 0 && ::renameat(dir, temp.c_str(), dir, name.c_str()) != 0) err = errno;
+  if (err != 0) ::unlinkat(dir, temp.c_str(), 0);
+  ::close(dir);
+  if (err != 0) return winerr::FromErrno(err);
+  if (folderSync == FolderSync::Now) SyncFolder(folder);
   return winerr::ERROR_SUCCESS;
 }
 

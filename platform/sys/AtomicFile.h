@@ -31,8 +31,8 @@ void SyncFolder(const std::string& folder);
 using SyncObserver = std::function<void(const std::string& path)>;
 void SetSyncObserver(SyncObserver observer);
 
-// True for a name that WriteFileAtomically gives its temporary files: a non-empty name, then
-// ".tmp-" and six letters or digits.
+// True for a name that WriteFileAtomically gives its temporary files: ".Kavrin-DireZerud.tmp-"
+// and six letters or digits.
 bool IsTemporaryFileName(std::string_view name);
 
 // Removes the temporary files that a write cut short by a crash or a kill left in `folder`: only

@@ -63,6 +63,9 @@ std::optional<QString> GetFileName(const FileDialogOptions& options) {
                                                     : QFileDialog::AnyFile);
   if (save && !options.overwritePrompt) dialog.setOption(QFileDialog::DontConfirmOverwrite);
   const QStringList filters = NameFiltersFromBars(options.filter);
+  // The descriptions name their patterns themselves ("exe file(*.exe)"): the list shows them
+  // as they stand, without Qt's copy of the pattern.
+  dialog.setOption(QFileDialog::HideNameFilterDetails);
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   if (!options.initialFolder.isEmpty()) dialog.setDirectory(options.initialFolder);
   if (!suffix.isEmpty() && save) dialog.setDefaultSuffix(suffix);

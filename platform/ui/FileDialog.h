@@ -29,7 +29,8 @@ struct FileDialogOptions {
   bool overwritePrompt = false;
 };
 
-// The full path the user chose, or nothing when the dialog was cancelled.
+// The full path the user chose, or nothing when the dialog was cancelled. The dialog's list of
+// filters shows each description as it stands, without the pattern repeated after it.
 std::optional<QString> GetFileName(const FileDialogOptions& options);
 
 // The name filters of a Qt file dialog for a '|'-separated filter string.

@@ -1,4 +1,7 @@
 // The application object's start-up decisions, on Qt's offscreen platform.
+#include <QAbstractButton>
+#include <QMessageBox>
+
 #include "app/KavrinDireZerudApp.h"
 #include "tests/app/AppFixture.h"
 
@@ -47,21 +50,54 @@ INSTANTIATE_TEST_SUITE_P(
                       SwitchCase{"ExitWinsOverSilent", "/s exit", false, false}),
     [](const ::testing::TestParamInfo<SwitchCase>& info) { return std::string(info.param.name); });
 
+// The process's exit code after "exit": 0 when there is nothing to stop, 1 when the running
+// instance takes the request on but has not ended within the wait.
+TEST_F(AppFixture, ExitEndsWithOneWhenTheRunningInstanceDoesNotEnd) {
+  const struct {
+    const char* what;
+    bool running;
+    int code;
+  } cases[] = {
+      {"nothing to stop", false, 0},
+      {"the running instance does not end", true, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    desktop::SingleInstance running("kdz-app-test", {data / "run"});
+    if (c.running) {
+      ASSERT_TRUE(running.Start("").Runs());
+      ASSERT_TRUE(running.Publish([](desktop::InstanceCommand) { return true; }));
+    }
+    CKavrinDireZerudApp::Options options;
+    options.instance.folder = data / "run";
+    options.instance.exitWaitMs = 100;
+    options.instanceName = "kdz-app-test";
+    options.window = WindowOptions();
+    CKavrinDireZerudApp app(options);
+    EXPECT_FALSE(app.InitInstance("exit"));
+    EXPECT_EQ(app.ExitInstance(), c.code);
+  }
+}
+
 }  // namespace
 
 namespace {
 
-// A save cut short by a kill leaves NAME.tmp-XXXXXX files behind; the instance that runs with
-// the single-instance lock removes them from the folders it writes. A process that only passes
-// a request on, or runs without the lock, leaves them: another instance may be saving.
+// A save cut short by a kill leaves .Kavrin-DireZerud.tmp-XXXXXX files behind; the instance that
+// runs with the single-instance lock removes them from the folders it writes. A process that only
+// passes a request on, or runs without the lock, leaves them: another instance may be saving.
 TEST_F(AppFixture, LeftoverTemporaryFilesAreRemovedByTheInstanceThatHoldsTheLock) {
   testutil::ScopedEnv config("XDG_CONFIG_HOME", (data / "config").c_str());
   const std::vector<std::string> leftovers = {
-      data.DefaultCfg() + "/default2.tmp-Ab12Cd", data.Cfg() + "/mine.gmp.tmp-xY9000",
-      data / "config/Kavrin-DireZerud/pointer.ini.tmp-q1w2e3"};
+      data.DefaultCfg() + "/.Kavrin-DireZerud.tmp-Ab12Cd",
+      data.Cfg() + "/.Kavrin-DireZerud.tmp-xY9000",
+      data / "config/Kavrin-DireZerud/.Kavrin-DireZerud.tmp-q1w2e3",
+      data / "config/autostart/.Kavrin-DireZerud.tmp-Zz0aB1"};
   const std::vector<std::string> kept = {data.DefaultCfg() + "/default2",
                                          data.Cfg() + "/notes.tmp-1",
-                                         data / "config/Kavrin-DireZerud/pointer.ini"};
+                                         data / "config/Kavrin-DireZerud/pointer.ini",
+                                         data / "config/autostart/Kavrin-DireZerud.desktop",
+                                         data / "config/autostart/other.desktop.tmp-Ab12Cd"};
   data.Write("not-a-folder", "x");  // a lock folder that cannot be used
   const struct {
     const char* what;
@@ -89,6 +125,26 @@ TEST_F(AppFixture, LeftoverTemporaryFilesAreRemovedByTheInstanceThatHoldsTheLock
     for (const std::string& path : kept) EXPECT_TRUE(std::filesystem::exists(path)) << path;
     app.ExitInstance();
   }
+}
+
+// Qt's own texts come in the program's language from the start: the boxes' button reads 确定.
+TEST_F(AppFixture, QtsOwnTextsAreChineseOnceTheApplicationRuns) {
+  CKavrinDireZerudApp::Options options;
+  options.instance.folder = data / "run";
+  options.instanceName = "kdz-app-test";
+  options.window = WindowOptions();
+  CKavrinDireZerudApp app(options);
+  ASSERT_TRUE(app.InitInstance(""));
+  ui::SetMessageBoxHandler({});  // the real box
+  QString button;
+  uitest::OnModal actor([&](QWidget* w) {
+    auto* box = static_cast<QMessageBox*>(w);
+    button = box->button(QMessageBox::Ok)->text();
+    box->accept();
+  });
+  ui::MessageBox(app.MainWindow(), QStringLiteral("配置文件错误！"));
+  EXPECT_EQ(button, QStringLiteral("确定"));
+  app.ExitInstance();
 }
 
 }  // namespace

@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
 #include <string>
 
 #include "app/ApplicationSwitch.h"
 #include "app/ButtonActions.h"
+#include "platform/sys/Utf.h"
 #include "settings/FunctionCodes.h"
+#include "tests/platform/sys/FileTestUtil.h"
 
 namespace {
 
@@ -19,6 +22,12 @@ struct Modes {
   Modes() { std::memset(records, 0, sizeof records); }
   tagMODEINFO records[settings::MODE_AREA_COUNT];
 };
+
+int MatchApplicationMode(const tagMODEINFO* records, std::u16string_view process) {
+  app::ApplicationPaths paths;
+  paths.Update(records);
+  return paths.Match(process);
+}
 
 // --- Mode by the foreground application ------------------------------------------------------
 
@@ -50,7 +59,7 @@ TEST(ApplicationSwitchTest, FirstModeWhosePathOccursInTheProcessPathIgnoringCase
   for (const MatchCase& c : cases) {
     Modes m;
     for (int i = 0; i < 4; ++i) settings::SetFieldText(m.records[i].appPath, c.paths[i]);
-    EXPECT_EQ(app::MatchApplicationMode(m.records, c.process), c.expected) << c.what;
+    EXPECT_EQ(MatchApplicationMode(m.records, c.process), c.expected) << c.what;
   }
 }
 
@@ -60,8 +69,57 @@ TEST(ApplicationSwitchTest, AStoredPathWithoutTerminatorIsReadToItsFieldsEnd) {
   // The record's next field follows the path directly; it must not be read as part of it.
   settings::SetFieldText(m.records[0].profileName, u"tail");
   const std::u16string exact(settings::TEXT_FIELD_LENGTH, u'a');
-  EXPECT_EQ(app::MatchApplicationMode(m.records, u"/x/" + exact + u"/y"), 0);
-  EXPECT_EQ(app::MatchApplicationMode(m.records, u"/x/" + exact.substr(1) + u"tail"), -1);
+  EXPECT_EQ(MatchApplicationMode(m.records, u"/x/" + exact + u"/y"), 0);
+  EXPECT_EQ(MatchApplicationMode(m.records, u"/x/" + exact.substr(1) + u"tail"), -1);
+}
+
+// The current folder for one test, then the one before.
+class InFolder {
+ public:
+  explicit InFolder(const std::string& folder) : before_(std::filesystem::current_path()) {
+    std::filesystem::current_path(folder);
+  }
+  ~InFolder() { std::filesystem::current_path(before_); }
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+
+ private:
+  std::filesystem::path before_;
+};
+
+// A program chosen in the file dialog through a link runs under its target's path.
+TEST(ApplicationSwitchTest, AnAbsolutePathAlsoMatchesWithItsLinksResolved) {
+  namespace fs = std::filesystem;
+  testutil::TempFolder temp;
+  const std::string root = temp.path();
+  const std::string real = temp.Write("real/Editor-Program", "");
+  fs::create_directories(root + "/bin");
+  fs::create_directories(root + "/alternatives");
+  fs::create_symlink("../real/Editor-Program", root + "/bin/editor");
+  fs::create_symlink(real, root + "/alternatives/editor");
+  fs::create_symlink("../alternatives/editor", root + "/bin/editor-chain");
+  fs::create_symlink("real", root + "/linked-folder");
+  fs::create_symlink(root + "/nowhere", root + "/bin/dangling");
+  fs::create_symlink(real, root + "/xcalc");
+  const std::u16string process = sys::FromUtf8(fs::canonical(real).string());
+  const auto u16 = [](const std::string& text) { return sys::FromUtf8(text); };
+  const MatchCase cases[] = {
+      {"a link", {u"", u16(root + "/bin/editor")}, process, 1},
+      {"a chain of links", {u"", u"", u16(root + "/bin/editor-chain")}, process, 2},
+      {"a link among the folders", {u16(root + "/linked-folder/Editor-Program")}, process, 0},
+      {"the real path", {u"", u"", u"", u16(real)}, process, 3},
+      {"a dangling link", {u16(root + "/bin/dangling")}, process, -1},
+      // The current folder holds a link of that name: it is not followed.
+      {"a bare name", {u"xcalc"}, process, -1},
+      {"three units", {u"/re"}, u"/real/editor-program", -1},
+      {"a link to another program", {u16(root + "/bin/editor")}, u"/usr/bin/other", -1},
+  };
+  InFolder inRoot(root);
+  for (const MatchCase& c : cases) {
+    Modes m;
+    for (int i = 0; i < 4; ++i) settings::SetFieldText(m.records[i].appPath, c.paths[i]);
+    EXPECT_EQ(MatchApplicationMode(m.records, c.process), c.expected) << c.what;
+  }
 }
 
 // --- Button actions -------------------------------------------------------------------------

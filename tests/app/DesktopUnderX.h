@@ -18,6 +18,9 @@
 #include <string>
 #include <vector>
 
+#include <QMargins>
+#include <QString>
+
 #include "tests/app/ProgramUnderX.h"
 #include "tests/platform/sys/FileTestUtil.h"
 
@@ -27,6 +30,14 @@ inline constexpr size_t kStateCurrentMode = 1556;  // the current mode in the mo
 inline constexpr QSize kMenuSize(102, 76);         // three items, a separator and the frame
 
 using testutil::ReadText;
+
+// Whether a window title shows nothing: no character but spaces and invisible ones.
+inline bool ShowsNothing(const std::string& utf8) {
+  for (const QChar c : QString::fromStdString(utf8)) {
+    if (!c.isSpace() && c.category() != QChar::Other_Format) return false;
+  }
+  return true;
+}
 
 // What the test needs of the X server beyond apptest::XClient: the window tree, selections,
 // the active window and XTest input.
@@ -91,6 +102,63 @@ class Desk {
     if (data) XFree(data);
     return has;
   }
+  // A text property of a window (_NET_WM_NAME, WM_NAME) as UTF-8, whatever its encoding;
+  // nothing when the window has no such property.
+  std::optional<std::string> TextProperty(Window w, const char* name) {
+    XTextProperty property{};
+    if (!XGetTextProperty(d_, w, &property, XInternAtom(d_, name, False)) || !property.value)
+      return std::nullopt;
+    std::string text;
+    char** list = nullptr;
+    int count = 0;
+    if (Xutf8TextPropertyToTextList(d_, &property, &list, &count) >= Success && list) {
+      for (int i = 0; i < count; ++i) text += list[i];
+      XFreeStringList(list);
+    }
+    XFree(property.value);
+    return text;
+  }
+  // The place of `w` with the window manager's frame around it, once the window manager has
+  // told the frame's size (within 5 s; without a frame, the window's own place).
+  QRect InFrame(const Found& w) {
+    QRect framed = w.geometry;
+    WaitFor(
+        [&] {
+          const std::vector<long> v = Cardinals(w.window, "_NET_FRAME_EXTENTS", XA_CARDINAL, 4);
+          if (!v.empty()) {
+            framed = w.geometry.marginsAdded(QMargins(int(v[0]), int(v[2]), int(v[1]), int(v[3])));
+          }
+          return !v.empty();
+        },
+        5000);
+    return framed;
+  }
+
+  // A dock window that reserves the screen outside `area` (_NET_WM_STRUT_PARTIAL), so that the
+  // window manager's work area becomes `area`, as panels do; it stays until the connection ends.
+  void ReserveAllBut(const QRect& area) {
+    const Window w = XCreateSimpleWindow(d_, Root(), area.right() + 1, area.bottom() + 1, 1, 1,
+                                         0, 0, 0);
+    const Atom dock = XInternAtom(d_, "_NET_WM_WINDOW_TYPE_DOCK", False);
+    XChangeProperty(d_, w, XInternAtom(d_, "_NET_WM_WINDOW_TYPE", False), XA_ATOM, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(&dock), 1);
+    const int width = DisplayWidth(d_, DefaultScreen(d_));
+    const int height = DisplayHeight(d_, DefaultScreen(d_));
+    // left, right, top, bottom, then the ranges each of them covers.
+    const long strut[12] = {area.left(), width - 1 - area.right(), area.top(),
+                            height - 1 - area.bottom(), 0, height - 1, 0, height - 1,
+                            0, width - 1, 0, width - 1};
+    XChangeProperty(d_, w, XInternAtom(d_, "_NET_WM_STRUT_PARTIAL", False), XA_CARDINAL, 32,
+                    PropModeReplace, reinterpret_cast<const unsigned char*>(strut), 12);
+    XMapWindow(d_, w);
+    XSync(d_, False);
+  }
+  // The first work area the window manager reports (_NET_WORKAREA); empty without one.
+  QRect WorkArea() {
+    const std::vector<long> v = Cardinals(Root(), "_NET_WORKAREA", XA_CARDINAL, 4);
+    return v.empty() ? QRect() : QRect(int(v[0]), int(v[1]), int(v[2]), int(v[3]));
+  }
+
   // The process of the active window, 0 for none.
   long ActivePid() {
     const long active = Cardinal(Root(), "_NET_ACTIVE_WINDOW", XA_WINDOW);
@@ -117,6 +185,11 @@ class Desk {
     XTestFakeButtonEvent(d_, button, press ? True : False, 0);
     XSync(d_, False);
   }
+  // A press or a release of the key of `keysym`, with no modifier.
+  void Key(KeySym keysym, bool press) {
+    XTestFakeKeyEvent(d_, XKeysymToKeycode(d_, keysym), press ? True : False, 0);
+    XSync(d_, False);
+  }
   void Click(const QPoint& at, unsigned button = 1) {
     MoveTo(at);
     std::this_thread::sleep_for(std::chrono::milliseconds(60));
@@ -137,18 +210,24 @@ class Desk {
   Window Root() const { return DefaultRootWindow(d_); }
 
   long Cardinal(Window w, const char* name, Atom kind) {
+    const std::vector<long> v = Cardinals(w, name, kind, 1);
+    return v.empty() ? 0 : v[0];
+  }
+  // The first `count` values of a 32-bit property; empty when it has fewer.
+  std::vector<long> Cardinals(Window w, const char* name, Atom kind, long count) {
     Atom type;
     int format;
     unsigned long items, after;
     unsigned char* data = nullptr;
-    long value = 0;
-    if (XGetWindowProperty(d_, w, XInternAtom(d_, name, False), 0, 1, False, kind, &type, &format,
-                           &items, &after, &data) == Success &&
-        data && items == 1) {
-      value = static_cast<long>(*reinterpret_cast<unsigned long*>(data));
+    std::vector<long> values;
+    if (XGetWindowProperty(d_, w, XInternAtom(d_, name, False), 0, count, False, kind, &type,
+                           &format, &items, &after, &data) == Success &&
+        data && items == static_cast<unsigned long>(count)) {
+      const auto* v = reinterpret_cast<const unsigned long*>(data);
+      values.assign(v, v + count);
     }
     if (data) XFree(data);
-    return value;
+    return values;
   }
 
   void Walk(Window parent, pid_t pid, bool topLevel, std::vector<Found>& out) {
@@ -209,6 +288,8 @@ class DesktopSession {
   bool Ok() const { return !folder_.empty(); }
   const std::string& Folder() const { return folder_; }
   const std::map<std::string, std::string>& Env() const { return env_; }
+  // Sets a variable of the environment of the programs started from now on.
+  void SetEnv(const std::string& key, const std::string& value) { env_[key] = value; }
 
   // A desktop component from the system; empty when it is not installed.
   std::optional<Child> Tool(const std::string& exe, const std::vector<std::string>& args) const {

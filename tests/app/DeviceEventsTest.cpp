@@ -84,6 +84,7 @@ struct ChangeCase {
   bool openAfter;
   bool readFresh;
   bool hidden;
+  bool keepsPressed;  // a button held before the change is still held after it
 };
 void PrintTo(const ChangeCase& c, std::ostream* os) { *os << c.name; }
 
@@ -121,6 +122,8 @@ TEST_P(DeviceChangeTest, ReadsAMouseThatCameBackAndHidesForAnotherOne) {
                               .command = device::CMD_FLASH_READ});
   }
   backend.Mouse().ClearCommandLog();
+  // A scroll button held when the change comes, as the last report said.
+  actions.OnKeyStatus(1u << 3, S().AppliedModes[S().CurrentMode()]);
 
   events.OnDeviceChange(0, 0);
 
@@ -134,28 +137,30 @@ TEST_P(DeviceChangeTest, ReadsAMouseThatCameBackAndHidesForAnotherOne) {
   EXPECT_EQ(Commands(device::CMD_FLASH_READ) > 0,
             c.openAfter && (!c.openBefore || c.replugged));
   EXPECT_EQ(hides, c.hidden ? 1 : 0);
+  EXPECT_EQ(actions.Pressed().flags[3], c.keepsPressed ? 1 : 0)
+      << "a mouse closed or read afresh reports no release of what was held";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Changes, DeviceChangeTest,
     ::testing::Values(ChangeCase{"AnotherDeviceWhileOpen", true, false, true, true, false,
-                                 sim::kDefaultDeviceId, true, false, false},
+                                 sim::kDefaultDeviceId, true, false, false, true},
                       ChangeCase{"WhileOpenTheIdentityFails", true, false, true, true, false,
-                                 kOtherDevice, true, false, true},
+                                 kOtherDevice, true, false, true, true},
                       ChangeCase{"UnpluggedWhileOpen", true, false, true, false, false,
-                                 sim::kDefaultDeviceId, false, false, true},
+                                 sim::kDefaultDeviceId, false, false, true, false},
                       ChangeCase{"PluggedAgainReopenedByTheTransport", false, false, true, true,
-                                 false, sim::kDefaultDeviceId, true, true, false},
+                                 false, sim::kDefaultDeviceId, true, true, false, false},
                       ChangeCase{"PluggedAgainReopenedByOpenDevice", false, false, false, true,
-                                 false, sim::kDefaultDeviceId, true, true, false},
+                                 false, sim::kDefaultDeviceId, true, true, false, false},
                       ChangeCase{"PluggedAgainButTheReadFails", false, false, true, true, true,
-                                 sim::kDefaultDeviceId, true, false, false},
+                                 sim::kDefaultDeviceId, true, false, false, false},
                       ChangeCase{"PluggedAgainAnotherMouse", false, false, true, true, false,
-                                 kOtherDevice, true, true, true},
+                                 kOtherDevice, true, true, true, false},
                       ChangeCase{"UnpluggedAndPluggedAgainBeforeEitherChange", true, true, true,
-                                 true, false, sim::kDefaultDeviceId, true, true, false},
+                                 true, false, sim::kDefaultDeviceId, true, true, false, false},
                       ChangeCase{"StillUnplugged", false, false, true, false, false,
-                                 sim::kDefaultDeviceId, false, false, true}),
+                                 sim::kDefaultDeviceId, false, false, true, false}),
     [](const ::testing::TestParamInfo<ChangeCase>& info) { return std::string(info.param.name); });
 
 // --- Mode and DPI reported by the mouse ------------------------------------------------------
@@ -246,6 +251,39 @@ TEST_F(DeviceEventsTest, TheForegroundApplicationSwitchesByTheAppliedRecords) {
   }
 }
 
+// The desktop is looked at only while a path could match: otherwise it is not even followed.
+TEST_F(DeviceEventsTest, TheForegroundIsLookedUpOnlyWhileAnAppliedPathCanMatch) {
+  Start(&window);
+  foreground.imagePath = u"/usr/bin/ink";
+  for (int m = 0; m < 4; ++m) SetAppPath(m, m == 2 ? u"ink" : u"");
+  settings::SetFieldText(S().EditingModes[1].appPath, u"/usr/bin/ink");  // not applied
+  events.OnAppSwitchTimer();
+  EXPECT_EQ(foreground.lookups, 0);
+  EXPECT_FALSE(foreground.following);
+
+  SetAppPath(3, u"/usr/bin/ink");
+  events.OnAppSwitchTimer();
+  events.OnAppSwitchTimer();
+  EXPECT_EQ(foreground.lookups, 2);
+  EXPECT_TRUE(foreground.following);
+  EXPECT_EQ(S().CurrentMode(), 3);
+
+  SetAppPath(3, u"");
+  events.OnAppSwitchTimer();
+  EXPECT_EQ(foreground.lookups, 2);
+  EXPECT_FALSE(foreground.following) << "no more path";
+
+  SetAppPath(3, u"/usr/bin/ink");
+  events.OnAppSwitchTimer();
+  EXPECT_TRUE(foreground.following);
+  backend.Mouse().Disconnect();
+  events.OnDeviceChange(0, 0);
+  ASSERT_FALSE(comm.IsOpen());
+  events.OnAppSwitchTimer();
+  EXPECT_EQ(foreground.lookups, 3);
+  EXPECT_FALSE(foreground.following) << "the mouse closed";
+}
+
 TEST_F(DeviceEventsTest, AModeChangedWithTheMousesButtonIsUndoneAtTheNextTick) {
   Start(&window);
   SetAppPath(0, u"inkscape");
@@ -291,6 +329,17 @@ TEST_F(DeviceEventsTest, TheTimerRepeatsHeldScrollButtonsOnlyWhileTheMouseIsOpen
   events.OnAppSwitchTimer();
   EXPECT_EQ(wheel.requests.size(), 2u) << "no repeat with the mouse closed";
   EXPECT_EQ(foreground.lookups, lookups) << "no switching either";
+
+  // Plugged in again, the mouse is read afresh; the button held before it went stays released
+  // in a mode that scrolls with it.
+  backend.Mouse().Reconnect();
+  events.OnDeviceChange(0, 0);
+  ASSERT_TRUE(comm.IsOpen());
+  tagMODEINFO& now = S().AppliedModes[S().CurrentMode()];
+  now.keys[3].major = settings::MAJOR_FUN_SCROLL_RIGHT;
+  now.horizontalScrollAmount = 2;
+  events.OnAppSwitchTimer();
+  EXPECT_EQ(wheel.requests.size(), 2u) << "no scrolling nobody asked for";
 }
 
 // --- Key-status reports ------------------------------------------------------------------------

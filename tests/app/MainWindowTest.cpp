@@ -1,5 +1,6 @@
 // The main window against the simulated mouse, on Qt's offscreen platform.
 #include <QTimer>
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -7,6 +8,7 @@
 #include <mutex>
 #include <optional>
 
+#include "app/FactoryMouseState.h"
 #include "platform/desktop/SingleInstance.h"
 #include "platform/sys/Tick.h"
 #include "platform/ui/CaptionDrag.h"
@@ -62,9 +64,15 @@ TEST_P(StartUpTest, ShowsTheWindowOnlyForTheMouseTheSkinExpects) {
     text.replace(text.find("[MainWindow]\r\n"), 14, "[MainWindow]\r\nProductID=4417A001\r\n");
     WriteText(ini, text);
   }
+  testing::internal::CaptureStderr();
   CKavrinDireZerudDlg& w = Start();
+  const std::string said = testing::internal::GetCapturedStderr();
 
   EXPECT_EQ(w.isVisible(), c.shown);
+  // Without the expected mouse only the tray icon shows: a terminal is told why, once.
+  const std::string notFound = "The mouse was not found";
+  EXPECT_EQ(said.find(notFound) != std::string::npos, !c.shown) << said;
+  EXPECT_EQ(said.find(notFound), said.rfind(notFound)) << said;
   EXPECT_EQ(w.GetProp(u"IsMyDeivce"), c.shown ? 1u : 0u);
   EXPECT_EQ(w.Settings().ExpectedProductId, c.productIdOnlyInMainWindow ? 0u : 0x4417A001u);
   EXPECT_EQ(w.Device().IsOpen(), c.plugged);
@@ -113,6 +121,41 @@ TEST_F(MainWindowTest, StartUpTakesTheMousesDataIntoBothRecordAreas) {
   for (int m = 0; m < 4; ++m) EXPECT_TRUE(SameBytes(s.EditingModes[m], s.AppliedModes[m]));
   EXPECT_EQ(Checked(w, {kModes[0], kModes[1], kModes[2], kModes[3]}),
             (std::vector<int>{0, 0, 1, 0}));
+}
+
+// The program's new simulated mouse is the mouse fresh from the factory: it holds what the first
+// Apply of the factory settings, with no macros, writes onto a blank (erased) mouse.
+TEST_F(MainWindowTest, AMouseFreshFromTheFactoryHoldsWhatApplyWritesFromTheFactorySettings) {
+  CKavrinDireZerudDlg& w = Start();
+  w.Settings().ResetAllModesToDefaults();
+  Click(Button::Apply);
+  ASSERT_TRUE(boxes.empty());
+  const sim::SimulatedMouse::PersistentState written = backend.Mouse().GetPersistentState();
+  const sim::SimulatedMouse::PersistentState factory = app::FactoryMouseState();
+  for (int k = 0; k < sim::kFlashBlockCount; ++k)
+    EXPECT_EQ(written.flash[k], factory.flash[k]) << "block " << k;
+  EXPECT_EQ(factory.dpiLevel, written.dpiLevel);
+  EXPECT_EQ(factory.rateIndex, written.rateIndex);
+  EXPECT_EQ(factory.rateIndex, (std::array<int, 4>{1, 1, 1, 1})) << "250 Hz";
+  EXPECT_EQ(factory.currentMode, 0);
+}
+
+// A first start on that mouse shows the factory settings, and Apply has nothing to change on it.
+TEST_F(MainWindowTest, AFirstStartOnAMouseFreshFromTheFactoryShowsTheFactorySettings) {
+  ASSERT_TRUE(backend.Mouse().SetPersistentState(app::FactoryMouseState()));
+  CKavrinDireZerudDlg& w = Start();
+  for (int m = 0; m < 4; ++m) {
+    tagMODEINFO factory;
+    settings::LoadFactoryDefaults(factory, m);
+    EXPECT_TRUE(SameBytes(w.Settings().EditingModes[m], factory)) << "mode " << m;
+  }
+  const sim::SimulatedMouse::PersistentState before = backend.Mouse().GetPersistentState();
+  backend.Mouse().ClearCommandLog();
+  Click(Button::Apply);
+  EXPECT_TRUE(boxes.empty());
+  EXPECT_EQ(Commands(sim::CMD_FLASH_ERASE) + Commands(sim::CMD_FLASH_WRITE), 0);
+  EXPECT_EQ(backend.Mouse().GetPersistentState().flash, before.flash);
+  EXPECT_EQ(backend.Mouse().GetPersistentState().rateIndex, before.rateIndex);
 }
 
 struct FailureCase {
@@ -469,6 +512,52 @@ TEST_F(MainWindowTest, ProfileCommandsGoThroughTheFileDialog) {
   EXPECT_EQ(asked.back().kind, ui::FileDialogOptions::Kind::Open);
   EXPECT_TRUE(asked.back().fileMustExist);
   EXPECT_TRUE(SameBytes(record, saved));
+  EXPECT_TRUE(boxes.empty());
+}
+
+// Load refuses a file that is not a profile, and Save tells a file it could not write; each
+// says so in a box and leaves the record and an old file as they were.
+TEST_F(MainWindowTest, ProfileCommandsTellWhatTheyCouldNotDo) {
+  CKavrinDireZerudDlg& w = Start();
+  Click(Button::ConfigFile3);
+  tagMODEINFO& record = w.Settings().EditingModes[2];
+  const std::string old = data / "old.gmp";
+  const std::string oldBytes(sizeof(tagMODEINFO), '\x5A');
+  data.Write("old.gmp", oldBytes);
+  const struct {
+    const char* what;
+    Button button;
+    std::string file;                     // what the dialog answers
+    std::optional<std::string> contents;  // written there first
+    bool diskFull;
+    const char16_t* box;
+  } cases[] = {
+      {"a file of 100 bytes", Button::Load, data / "short.gmp", std::string(100, 'x'), false,
+       u"配置文件无效，未导入！"},
+      {"an empty file", Button::Load, data / "empty.gmp", "", false, u"配置文件无效，未导入！"},
+      {"a file one byte too long", Button::Load, data / "long.gmp",
+       std::string(sizeof(tagMODEINFO) + 1, 'x'), false, u"配置文件无效，未导入！"},
+      {"a full disk", Button::Save, old, std::nullopt, true, u"保存配置文件失败！"},
+      {"a folder that went away", Button::Save, data / "gone/new.gmp", std::nullopt, false,
+       u"保存配置文件失败！"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    boxes.clear();
+    if (c.contents) data.Write(c.file.substr(data.path().size() + 1), *c.contents);
+    record.pointerSpeed = 3;
+    const tagMODEINFO before = record;
+    ui::ScopedFileDialogHandler dialog(
+        [&](const ui::FileDialogOptions&) { return std::optional(QString::fromStdString(c.file)); });
+    {
+      std::optional<testutil::FileSizeLimit> limit;
+      if (c.diskFull) limit.emplace(1024);
+      Click(c.button);
+    }
+    EXPECT_EQ(boxes, std::vector<QString>{QString::fromUtf16(c.box)});
+    EXPECT_TRUE(SameBytes(record, before));
+    EXPECT_EQ(ReadText(old), oldBytes);
+  }
 }
 
 TEST_F(MainWindowTest, APressOnTheBackgroundDragsTheWindow) {
@@ -520,7 +609,11 @@ TEST_P(LaterStartTest, ReachesTheRunningWindow) {
   ASSERT_TRUE(first.Published());
   window->hide();
 
-  desktop::SingleInstance second("kdz-app-test", folder);
+  // The window carries the request out once this thread drains its events: the later start
+  // does not wait for it to end.
+  desktop::SingleInstance::Options sender = folder;
+  sender.exitWaitMs = 0;
+  desktop::SingleInstance second("kdz-app-test", sender);
   const desktop::SingleInstance::StartOutcome outcome = second.Start(c.commandLine);
   EXPECT_FALSE(outcome.Runs());
   EXPECT_EQ(outcome.sent, desktop::SingleInstance::SendResult::Answered);

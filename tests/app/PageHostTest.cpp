@@ -343,4 +343,31 @@ TEST_F(PageHostTest, TheFunctionMenuCarriesTheChoiceToTheClickedRowAndClosesWhen
   EXPECT_FALSE(open(5));
 }
 
+// Hidden in the tray, the window has no row under the cursor: the hover poll sleeps until the
+// window shows again, and a start or stop meanwhile (Apply's) is kept for then.
+TEST_F(PageHostTest, TheHoverTimerRunsOnlyWhileTheWindowIsShown) {
+  CKavrinDireZerudDlg& w = Start();
+  CKeyDefineSettingPage& page = *w.KeyDefinePage();
+  ASSERT_TRUE(page.isVisible());
+  EXPECT_TRUE(page.HoverTimerRunning());
+  const auto showAgain = [&] { ui::SendMessage(&w, ui::WM_COMMAND, ID_TRAY_SHOWMAINPANEL, 0); };
+
+  Click(Button::Cancel);
+  ASSERT_FALSE(w.isVisible());
+  EXPECT_FALSE(page.HoverTimerRunning());
+  w.Macros().StopHoverTimer();
+  w.Macros().StartHoverTimer();
+  EXPECT_FALSE(page.HoverTimerRunning());
+  showAgain();
+  ASSERT_TRUE(page.isVisible());
+  EXPECT_TRUE(page.HoverTimerRunning());
+
+  Click(Button::Cancel);
+  w.Macros().StopHoverTimer();
+  showAgain();
+  EXPECT_FALSE(page.HoverTimerRunning()) << "stopped while hidden";
+  w.Macros().StartHoverTimer();
+  EXPECT_TRUE(page.HoverTimerRunning());
+}
+
 }  // namespace

@@ -1,7 +1,8 @@
 // The built program on an X server of the test's own with real desktop components: under the
-// XEmbed tray host trayer it starts into the tray, its menu works and Exit ends it; under the
-// window manager openbox it follows the foreground program and carries out the mouse's PC-side
-// buttons, driven through the simulated mouse's control pipe.
+// XEmbed tray host trayer it starts into the tray, its menu works and Exit ends it, also while
+// device warnings are open; under the window manager openbox it follows the foreground program
+// and carries out the mouse's PC-side buttons, driven through the simulated mouse's control
+// pipe.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -12,14 +13,65 @@
 #include "settings/Records.h"
 #include "tests/app/DesktopUnderX.h"
 
+// Last: Xlib's macros would meet the names of the headers above.
+#include <X11/extensions/XInput2.h>
+
 namespace {
 
 using apptest::Child;
 using apptest::Desk;
 using apptest::ReadText;
+using apptest::ShowsNothing;
 using apptest::WaitFor;
 
 const QRgb kStrip = qRgb(0xDB, 0xD8, 0xD1);
+
+// The wheel steps (presses of buttons 6 and 7) that reach the X server from any client, seen as
+// XInput2 raw events on the root window: what the program's wheel injection sent, wherever the
+// pointer is, also where no window could receive it.
+class RawWheelSteps {
+ public:
+  explicit RawWheelSteps(const std::string& display) : d_(XOpenDisplay(display.c_str())) {
+    int event = 0, error = 0, major = 2, minor = 2;
+    if (d_ == nullptr || !XQueryExtension(d_, "XInputExtension", &opcode_, &event, &error) ||
+        XIQueryVersion(d_, &major, &minor) != Success)
+      return;
+    unsigned char bits[XIMaskLen(XI_LASTEVENT)] = {};
+    XISetMask(bits, XI_RawButtonPress);
+    XIEventMask mask{XIAllMasterDevices, sizeof bits, bits};
+    XISelectEvents(d_, DefaultRootWindow(d_), &mask, 1);
+    XSync(d_, False);
+    ok_ = true;
+  }
+  ~RawWheelSteps() {
+    if (d_) XCloseDisplay(d_);
+  }
+  RawWheelSteps(const RawWheelSteps&) = delete;
+  RawWheelSteps& operator=(const RawWheelSteps&) = delete;
+  bool Ok() const { return ok_; }
+
+  // The steps the server has taken since the last call.
+  int Take() {
+    XSync(d_, False);
+    int steps = 0;
+    while (XPending(d_) > 0) {
+      XEvent e;
+      XNextEvent(d_, &e);
+      if (e.xcookie.type != GenericEvent || e.xcookie.extension != opcode_ ||
+          !XGetEventData(d_, &e.xcookie))
+        continue;
+      const auto* raw = static_cast<const XIRawEvent*>(e.xcookie.data);
+      if (e.xcookie.evtype == XI_RawButtonPress && (raw->detail == 6 || raw->detail == 7)) ++steps;
+      XFreeEventData(d_, &e.xcookie);
+    }
+    return steps;
+  }
+
+ private:
+  ::Display* d_;
+  int opcode_ = 0;
+  bool ok_ = false;
+};
 
 class DesktopTest : public ::testing::Test, protected apptest::DesktopOnScreen {
  protected:
@@ -38,8 +90,26 @@ class DesktopTest : public ::testing::Test, protected apptest::DesktopOnScreen {
   bool Control(const std::string& line) { return session_->Control(line); }
   int StateMode() { return session_->StateMode(); }
 
+  // A right press on the program's icon and the menu it opens; the press is repeated at the
+  // icon's latest place while no menu shows, since the tray host may still be laying out a
+  // newly docked icon and take the first press itself. `at` is where the icon was pressed.
+  std::optional<Desk::Found> OpenMenu(Desk& desk, pid_t pid, QPoint& at) {
+    std::optional<Desk::Found> menu;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+      if (const std::optional<Desk::Found> now = desk.TrayIconOf(pid)) at = now->geometry.center();
+      desk.Click(at, 3);
+      if (WaitFor([&] { return (menu = desk.MenuOf(pid)).has_value(); }, 5000)) return menu;
+    }
+    return std::nullopt;
+  }
+
   std::string folder_;
 };
+
+// The menu's items, in the menu's own coordinates.
+const QPoint kShowMainPanelItem(1 + 50, 1 + 11);
+const QPoint kAutoRunItem(1 + 50, 1 + 22 + 11);
+const QPoint kExitItem(1 + 50, 1 + 22 + 22 + 8 + 11);
 
 // --- The tray under trayer -------------------------------------------------------------------
 
@@ -58,22 +128,9 @@ TEST_F(DesktopTest, StartsIntoTheTrayAndItsMenuSwitchesTheStartAndEndsTheProgram
   EXPECT_EQ(Log().find("notification area"), std::string::npos) << Log();
 
   // A right press opens the menu at the cursor, kept on the screen (the tray is at the bottom).
-  // The tray host may still be laying out a newly docked icon and take the first press
-  // itself: the press is repeated at the icon's latest place while no menu shows.
   QPoint at = icon->geometry.center();
   std::optional<Desk::Found> menu;
-  const auto openMenu = [&] {
-    for (int attempt = 0; attempt < 3; ++attempt) {
-      if (const std::optional<Desk::Found> now = desk.TrayIconOf(program.Pid())) {
-        at = now->geometry.center();
-      }
-      desk.Click(at, 3);
-      if (WaitFor([&] { return (menu = desk.MenuOf(program.Pid())).has_value(); }, 5000)) {
-        return true;
-      }
-    }
-    return false;
-  };
+  const auto openMenu = [&] { return (menu = OpenMenu(desk, program.Pid(), at)).has_value(); };
   ASSERT_TRUE(openMenu()) << Log();
   EXPECT_TRUE(QRect(0, 0, 1024, 768).contains(menu->geometry));
   EXPECT_EQ(menu->geometry.bottom() + 1, at.y()) << "opened upwards from the cursor";
@@ -93,7 +150,7 @@ TEST_F(DesktopTest, StartsIntoTheTrayAndItsMenuSwitchesTheStartAndEndsTheProgram
 
   // The second item writes the start entry, and then hides it.
   const std::string entry = folder_ + "/config/autostart/Kavrin-DireZerud.desktop";
-  const QPoint autoRunItem = menu->geometry.topLeft() + QPoint(1 + 50, 1 + 22 + 11);
+  const QPoint autoRunItem = menu->geometry.topLeft() + kAutoRunItem;
   desk.Click(autoRunItem);
   ASSERT_TRUE(WaitFor([&] { return ReadText(entry).find("Exec=") != std::string::npos; }, 15000))
       << Log();
@@ -118,8 +175,67 @@ TEST_F(DesktopTest, StartsIntoTheTrayAndItsMenuSwitchesTheStartAndEndsTheProgram
   // Exit ends the program with 0.
   if (icon) {
     ASSERT_TRUE(openMenu()) << Log();
-    desk.Click(menu->geometry.topLeft() + QPoint(1 + 50, 1 + 22 + 22 + 8 + 11));
+    desk.Click(menu->geometry.topLeft() + kExitItem);
   }
+  EXPECT_EQ(program.Wait(10000), std::optional<int>(0)) << Log();
+}
+
+TEST_F(DesktopTest, TheTrayAnswersWhileTheDeviceWarningIsOpen) {
+  Desk desk(server_.Display());
+  ASSERT_TRUE(desk.Connected());
+  std::optional<Child> wm = Tool("/usr/bin/openbox", {"--sm-disable"});
+  if (!wm) GTEST_SKIP() << "openbox is not installed";
+  ASSERT_TRUE(WaitFor([&] { return desk.RootHas("_NET_SUPPORTING_WM_CHECK"); }, 10000));
+  std::optional<Child> trayer = Tool("/usr/bin/trayer", {"--edge", "bottom", "--align", "right"});
+  if (!trayer) GTEST_SKIP() << "trayer is not installed";
+  ASSERT_TRUE(WaitFor([&] { return desk.SelectionOwned("_NET_SYSTEM_TRAY_S0"); }, 10000));
+
+  // A mouse that is not the expected one: the icon warns instead of showing the window.
+  session_->SetEnv("KDZ_SIMULATED_DEVICE_ID", "0x01020304");
+  Child program = Program({"/s"});
+  std::optional<Desk::Found> icon;
+  ASSERT_TRUE(WaitFor([&] { return (icon = desk.TrayIconOf(program.Pid())).has_value(); }, 20000))
+      << "no icon in the tray; log:\n" << Log();
+  const auto boxes = [&] {
+    std::vector<Desk::Found> out;
+    for (const Desk::Found& f : desk.WindowsOf(program.Pid())) {
+      if (!f.overrideRedirect && f.window != icon->window) out.push_back(f);
+    }
+    return out;
+  };
+  QPoint at = icon->geometry.center();
+  desk.DoubleClick(at);
+  ASSERT_TRUE(WaitFor([&] { return boxes().size() == 1; }, 15000)) << "no warning; log:\n" << Log();
+  {
+    // The box in its frame.
+    apptest::XClient x(server_.Display());
+    QDir().mkpath(QStringLiteral(KDZ_SCREEN_DIR));
+    const QString shot = QStringLiteral(KDZ_SCREEN_DIR "/MessageBox_DeviceWarning.png");
+    EXPECT_TRUE(x.SettledCapture(desk.InFrame(boxes().front())).save(shot));
+  }
+
+  // A second double click while the warning is open shows no second one; the menu still
+  // opens (once it shows, the double click before it has been handled), and its Show main
+  // panel warns a second time.
+  desk.DoubleClick(at);
+  std::optional<Desk::Found> menu = OpenMenu(desk, program.Pid(), at);
+  ASSERT_TRUE(menu) << "the tray takes no press while the warning is open; log:\n" << Log();
+  EXPECT_EQ(boxes().size(), 1u);
+  desk.Click(menu->geometry.topLeft() + kShowMainPanelItem);
+  EXPECT_TRUE(WaitFor([&] { return boxes().size() == 2; }, 15000)) << Log();
+
+  // The boxes' frames show no name.
+  for (const Desk::Found& box : boxes()) {
+    const std::optional<std::string> netName = desk.TextProperty(box.window, "_NET_WM_NAME");
+    const std::optional<std::string> name = desk.TextProperty(box.window, "WM_NAME");
+    EXPECT_TRUE(ShowsNothing(netName.value_or(""))) << '"' << netName.value_or("") << '"';
+    EXPECT_TRUE(ShowsNothing(name.value_or(""))) << '"' << name.value_or("") << '"';
+  }
+
+  // Exit ends the program with both boxes open.
+  menu = OpenMenu(desk, program.Pid(), at);
+  ASSERT_TRUE(menu) << Log();
+  desk.Click(menu->geometry.topLeft() + kExitItem);
   EXPECT_EQ(program.Wait(10000), std::optional<int>(0)) << Log();
 }
 
@@ -219,6 +335,8 @@ TEST_F(MouseButtonsTest, FollowsTheForegroundProgramAndCarriesOutTheButtons) {
   EXPECT_TRUE(WaitFor([&] { return StateMode() == 1; }, 15000)) << Log();
 
   // A held scroll button scrolls the window under the pointer, repeated until released.
+  RawWheelSteps steps(server_.Display());
+  ASSERT_TRUE(steps.Ok());
   desk.MoveTo(QPoint(250, 250));
   ASSERT_TRUE(Control("keys 0x40"));
   EXPECT_TRUE(WaitFor([&] { return Buttons("alpha-client").size() >= 8 * 2; }, 15000))
@@ -233,14 +351,23 @@ TEST_F(MouseButtonsTest, FollowsTheForegroundProgramAndCarriesOutTheButtons) {
                       15000));
   ASSERT_TRUE(Control("keys 0"));
 
-  // Over the bare root window nothing scrolls.
+  EXPECT_GT(steps.Take(), 0) << "the server saw none of the steps the client got";
+
+  // Over the bare root window nothing is scrolled, which only the server can tell. The button
+  // is held over two ticks of the program's timer, which the mode switches tell: each tick
+  // repeats the held button before it follows the program in front.
   Settled();
   desk.MoveTo(QPoint(500, 700));
-  const std::string before = Buttons("alpha-client") + "|" + Buttons("beta-client");
+  steps.Take();
   ASSERT_TRUE(Control("keys 0x40"));
-  std::this_thread::sleep_for(std::chrono::milliseconds(700));
+  const std::vector<Desk::Found> betaFront = desk.WindowsOf(beta.Pid());
+  ASSERT_FALSE(betaFront.empty());
+  desk.Activate(betaFront.front().window);
+  EXPECT_TRUE(WaitFor([&] { return StateMode() == 2; }, 15000)) << Log();
+  desk.Activate(alphaWindows.front().window);
+  EXPECT_TRUE(WaitFor([&] { return StateMode() == 1; }, 15000)) << Log();
   ASSERT_TRUE(Control("keys 0"));
-  EXPECT_EQ(Buttons("alpha-client") + "|" + Buttons("beta-client"), before);
+  EXPECT_EQ(steps.Take(), 0) << "wheel steps were sent over the bare root window";
 
   // A program button starts its script.
   ASSERT_TRUE(Control("keys 0x20"));

@@ -5,20 +5,18 @@
 // mouse holds what was applied. Captures of the page, the menu and the dialogs go to screens/.
 #include <gtest/gtest.h>
 
-#include <QDir>
 #include <QImage>
 #include <QString>
 
 #include <algorithm>
-#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
-#include "resources/INIFile.h"
+#include "resources/SkinPath.h"
 #include "settings/E2Image.h"
 #include "settings/FunctionCodes.h"
-#include "tests/app/DesktopUnderX.h"
+#include "tests/app/OpenboxProgram.h"
 
 namespace {
 
@@ -29,130 +27,56 @@ using apptest::WaitFor;
 
 constexpr size_t kFlashOffset = 12;  // flash block 0 in the state file
 constexpr size_t kConfigOffset = kFlashOffset + 5 * 256;
-constexpr int kMenuItemHeight = 17;
-const QSize kMenuSize(128, 375);
-const QSize kDialogSize(420, 222);  // the shortcut and the program dialogs
 
 // The rows of the walk-through.
 constexpr int kMacroRow = 3;
 constexpr int kShortcutRow = 4;
 constexpr int kProgramRow = 6;
 
-class WalkThroughX11Test : public ::testing::Test, protected apptest::DesktopOnScreen {
+class WalkThroughX11Test : public ::testing::Test, protected apptest::OpenboxProgram {
  protected:
-  WalkThroughX11Test() : DesktopOnScreen(1280, 800) {}
   void SetUp() override {
     if (server_.Missing()) GTEST_SKIP() << server_.Problem();
-    ASSERT_EQ(OpenSession(), "");
-    wm_ = session_->Tool("/usr/bin/openbox", {"--sm-disable"});
-    if (!wm_) GTEST_SKIP() << "openbox is not installed";
-    desk_ = std::make_unique<Desk>(server_.Display());
-    x_ = std::make_unique<apptest::XClient>(server_.Display());
-    ASSERT_TRUE(desk_->Connected() && x_->Connected());
-    ASSERT_TRUE(WaitFor([&] { return desk_->RootHas("_NET_SUPPORTING_WM_CHECK"); }, 10000));
-    ASSERT_EQ(skin_.SetFile(QStringLiteral(KDZ_PROGRAM_DIR "/Setup.ini").toStdU16String()), 1);
-    QDir().mkpath(QStringLiteral(KDZ_SCREEN_DIR));
+    if (!OpenboxInstalled()) GTEST_SKIP() << "openbox is not installed";
+    ASSERT_EQ(OpenDesktop(), "");
   }
 
-  QRect Rect(const char16_t* section, const char16_t* key) {
-    int32_t v[4] = {};
-    skin_.GetInts(section, key, v, 4);
-    return QRect(v[0], v[1], v[2], v[3]);
+  // The macro manager at `manager` is recording: its stop button shows in place of the start
+  // button, in one of its faces.
+  bool Recording(const QRect& manager) {
+    const QRect button =
+        Rect(u"MacroManagerDialog", u"KeyStopRecordRect").translated(manager.topLeft());
+    const QImage shown = x_->Capture(button);
+    for (const char16_t* face : {u"KeyStopRecordNormalImage", u"KeyStopRecordOverImage",
+                                 u"KeyStopRecordDownImage"}) {
+      const std::string file =
+          resources::SkinPath(KDZ_PROGRAM_DIR, skin_.GetString(u"MacroManagerDialog", face));
+      if (shown == QImage(QString::fromStdString(file)).convertToFormat(QImage::Format_RGB32))
+        return true;
+    }
+    return false;
   }
-  QRect RowRect(int row) {
-    const std::u16string key = u"KeyWindowRect_" + std::u16string(1, char16_t(u'0' + row));
-    return Rect(u"KeyDefineSettingPage", key.c_str());
-  }
-
-  // The place on the screen of a window of the program that `match` accepts, once there is one.
-  std::optional<QRect> Find(const std::function<bool(const QRect&)>& match, int timeoutMs = 5000) {
-    std::optional<QRect> found;
-    WaitFor(
-        [&] {
-          for (const Desk::Found& f : desk_->WindowsOf(program_.Pid())) {
-            if (match(f.geometry)) {
-              found = f.geometry;
-              return true;
-            }
-          }
-          return false;
-        },
-        timeoutMs);
-    return found;
-  }
-  std::optional<QRect> FindSized(QSize size, int timeoutMs = 5000) {
-    return Find([size](const QRect& r) { return r.size() == size; }, timeoutMs);
-  }
-  bool Gone(QSize size) {
-    return WaitFor([&] { return !FindSized(size, 0); }, 15000);
-  }
-
-  // Starts the program and waits for its main window.
-  void StartProgram() {
-    program_ = session_->Program(KDZ_PROGRAM);
-    // The main window has the size of its background.
-    const QSize size = QImage(QStringLiteral(KDZ_PROGRAM_DIR "/Skin/MainWindow_BackGround.png")).size();
-    const std::optional<QRect> main = FindSized(size, 20000);
-    ASSERT_TRUE(main) << "no main window; log:\n" << session_->Log();
-    main_ = *main;
-  }
-  void ClickMain(const QRect& inWindow) { desk_->Click(main_.topLeft() + inWindow.center()); }
-  void Pause(int ms = 150) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
-
-  // A click on a row of the button page and the function menu it opens.
-  std::optional<QRect> OpenMenu(int row) {
-    ClickMain(RowRect(row));
-    return FindSized(kMenuSize);
-  }
-  QPoint MenuItem(const QRect& menu, int item) {
-    return menu.topLeft() + QPoint(menu.width() / 2, item * kMenuItemHeight + kMenuItemHeight / 2);
-  }
-  // The hover on the menu's first item, and the macro submenu it opens beside the menu.
-  std::optional<QRect> OpenMacroSubmenu(const QRect& menu) {
-    desk_->MoveTo(MenuItem(menu, 0));
-    // Beside the menu, level with the first item (it opens no lower).
-    std::optional<QRect> submenu = Find([&](const QRect& r) {
-      return r.left() >= menu.right() && r.width() == kMenuSize.width() && r.top() <= menu.top();
-    });
-    if (submenu) Settled(*submenu);
-    return submenu;
-  }
-
-  // What the screen shows of `area` once two captures 100 ms apart agree.
-  QImage Settled(const QRect& area) {
-    QImage shot = x_->Capture(area);
-    WaitFor(
-        [&] {
-          const QImage again = x_->Capture(area);
-          const bool still = again == shot;
-          shot = again;
-          return still;
-        },
-        3000, 100);
-    return shot;
-  }
-  void Save(const QImage& shot, const char* name) {
-    EXPECT_TRUE(shot.save(QStringLiteral(KDZ_SCREEN_DIR "/") + QString::fromLatin1(name)));
-  }
-  // The ten rows on the screen, with the pointer away from them.
-  QImage Rows() {
-    desk_->MoveTo(QPoint(2, 2));
-    QRect rows;
-    for (int i = 0; i < 10; ++i) rows |= RowRect(i);
-    return Settled(rows.translated(main_.topLeft()));
+  // The rows the macro manager's event list shows: its rows of 16 pixels from the top that are
+  // not all background.
+  int EventRows(const QRect& manager) {
+    const QImage list = x_->Capture(
+        Rect(u"MacroManagerDialog", u"KeySequenceListRect").translated(manager.topLeft()));
+    constexpr int kRowHeight = 16;
+    int rows = 0;
+    for (; (rows + 1) * kRowHeight <= list.height(); ++rows) {
+      bool ink = false;
+      for (int y = rows * kRowHeight; y < (rows + 1) * kRowHeight && !ink; ++y) {
+        for (int x = 0; x < list.width() && !ink; ++x) ink = list.pixel(x, y) != qRgb(255, 255, 255);
+      }
+      if (!ink) break;
+    }
+    return rows;
   }
 
   std::vector<unsigned char> State() {
     const std::string text = ReadText(session_->Folder() + "/mouse.state");
     return {text.begin(), text.end()};
   }
-
-  std::optional<Child> wm_;
-  std::unique_ptr<Desk> desk_;
-  std::unique_ptr<apptest::XClient> x_;
-  CINIFile skin_;
-  Child program_;
-  QRect main_;
 };
 
 TEST_F(WalkThroughX11Test, ANewUsersAssignmentsReachTheMouseAndComeBackAfterARestart) {
@@ -179,8 +103,19 @@ TEST_F(WalkThroughX11Test, ANewUsersAssignmentsReachTheMouseAndComeBackAfterARes
   inManager(u"KeyNewRect");
   inManager(u"KeyDelayOnOffRect");
   inManager(u"KeyStartRecordRect");
-  x_->Type("jk");
-  Pause(200);
+  // The keys reach the manager through the hook library, which it switches on when recording
+  // starts and off when it stops, dropping what comes later: each press and release is typed
+  // once recording is on and waited for in the list (it adds its row, and a delay row before
+  // it) before the next.
+  ASSERT_TRUE(WaitFor([&] { return Recording(*manager); }, 15000)) << "recording did not start";
+  for (KeySym key : {XK_j, XK_k}) {
+    for (bool press : {true, false}) {
+      const int rows = EventRows(*manager);
+      desk_->Key(key, press);
+      ASSERT_TRUE(WaitFor([&] { return EventRows(*manager) > rows; }, 15000))
+          << "no row for " << XKeysymToString(key) << (press ? " down" : " up");
+    }
+  }
   inManager(u"KeyStopRecordRect");
   Save(Settled(*manager), "KeyDefine_MacroManager.png");
   inManager(u"KeyOKRect");
@@ -203,8 +138,14 @@ TEST_F(WalkThroughX11Test, ANewUsersAssignmentsReachTheMouseAndComeBackAfterARes
   Pause(300);
   desk_->Click(dialog->topLeft() + Rect(u"AssignAShortcutDialg", u"KeyCtrlRect").center());
   Pause(200);
+  // The key comes through the hook library, which the dialog switches off at OK: OK waits
+  // until the key display shows the key.
+  const QRect keyDisplay =
+      Rect(u"AssignAShortcutDialg", u"KeyEditRect").translated(dialog->topLeft());
+  const QImage noKey = Settled(keyDisplay);
   x_->Key(XK_l);
-  Pause(300);
+  ASSERT_TRUE(WaitFor([&] { return x_->Capture(keyDisplay) != noKey; }, 15000))
+      << "the key display did not show the key";
   Save(Settled(*dialog), "KeyDefine_ShortcutDialog.png");
   desk_->Click(dialog->topLeft() + Rect(u"AssignAShortcutDialg", u"KeyOKRect").center());
   ASSERT_TRUE(Gone(kDialogSize)) << "the shortcut dialog did not end";

@@ -8,6 +8,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -58,7 +59,7 @@ class AssignDialogsTest : public skintest::SkinFixture {
     WriteSkin(kSkin);
     Place("hook", KDZ_RECORDING_HOOK);
     Place("hook-fails", KDZ_RECORDING_HOOK_FAILS);
-    Place("hook-partial", KDZ_DECOY_HOOK_PARTIAL);
+    Place("hook-partial", KDZ_RECORDING_HOOK_NO_STATUS);
     fs::create_directories(Folder("no-hook"));
     log_ = dir.path() + "/hook.log";
     ::setenv("KDZ_HOOK_LOG", log_.c_str(), 1);
@@ -271,11 +272,14 @@ TEST_F(AssignDialogsTest, ShortcutWithoutAWorkingHookSaysSoOnceAndStillEdits) {
     EXPECT_EQ(result, ui::IDOK) << folder;
     EXPECT_EQ(boxes, std::vector<QString>{"键盘钩子库无法加载，无法捕获按键！"}) << folder;
     EXPECT_EQ(Bytes(key), Bytes(expected)) << folder;
-    // A failed install is neither switched on nor removed; a partial library is never installed.
-    const std::vector<std::string> calls =
-        std::string(folder) == "hook-fails" ? std::vector<std::string>{"installhook", "unloaded"}
-                                            : std::vector<std::string>{};
-    EXPECT_EQ(HookCalls(), calls) << folder;
+    // A failed install is neither switched on nor removed; a library that lacks an operation is
+    // never installed, although its installhook would succeed.
+    const std::map<std::string, std::vector<std::string>> calls = {
+        {"no-hook", {}},
+        {"hook-partial", {"unloaded"}},
+        {"hook-fails", {"installhook", "unloaded"}},
+    };
+    EXPECT_EQ(HookCalls(), calls.at(folder)) << folder;
   }
 }
 

@@ -443,6 +443,23 @@ TEST_F(KeyDefinePageTest, ShortcutTexts) {
   }
 }
 
+// A stopped hover timer is gone, not only flagged: no tick reaches the page until it starts
+// again, also after the stops and restarts of a choice.
+TEST_F(KeyDefinePageTest, TheHoverTimerTicksOnlyWhileItRuns) {
+  uitest::EventCounter ticks(page, QEvent::Timer);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return ticks.count > 0; }, uitest::kWaitMs));
+  Choose(1, settings::MAJOR_FUN_SCROLL_UP, 0);
+  Choose(1, settings::MAJOR_FUN_ASSIGN_SHORTCUT, 0);  // its dialog cancelled
+  page->Macros().StopHoverTimer();                    // as Apply does
+  EXPECT_FALSE(page->HoverTimerRunning());
+  ticks.count = 0;
+  // Three periods: a timer left running would tick in them, however late.
+  QTest::qWait(3 * settings::TIMER_KEY_HOVER_INTERVAL_MS);
+  EXPECT_EQ(ticks.count, 0) << "the stopped timer still ticks";
+  page->Macros().StartHoverTimer();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return ticks.count > 0; }, uitest::kWaitMs));
+}
+
 TEST_F(KeyDefinePageTest, TheHoveredRowLightsItsButtonOnThePicture) {
   const auto lit = [this] {
     std::vector<int> on;

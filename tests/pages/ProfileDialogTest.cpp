@@ -145,7 +145,7 @@ TEST_F(ProfileDialogTest, BrowseAsksForAnExistingProgramAndOffersEveryFile) {
   EXPECT_EQ(o.parent, nullptr);
   EXPECT_EQ(o.defaultExtension, ".exe");
   EXPECT_EQ(o.initialName, "*.exe");
-  EXPECT_EQ(o.filter, "exe file(*.exe)|*.exe|All files(*)|*|");
+  EXPECT_EQ(o.filter, "所有文件(*)|*|exe file(*.exe)|*.exe|");
   EXPECT_TRUE(o.fileMustExist);
   EXPECT_TRUE(o.initialFolder.isEmpty());
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -167,7 +168,11 @@ struct Rig {
 
 class ApplyTest : public ::testing::Test {
  protected:
-  std::string DefaultFile(int m) const { return data.DefaultCfg() + "/default" + std::to_string(m); }
+  // Default file `m` below the data folder `folder`.
+  static std::string DefaultFileIn(const std::string& folder, int m) {
+    return folder + "/Kavrin-Velro-4417/DefaultCfg/default" + std::to_string(m);
+  }
+  std::string DefaultFile(int m) const { return DefaultFileIn(data.path(), m); }
   bool AnyDefaultFile() const {
     struct stat st {};
     for (int m = 0; m < MODE_COUNT; ++m)
@@ -353,6 +358,46 @@ TEST_F(ApplyTest, EveryFailureLeavesTheAppliedStateAndStillBringsTheWindowForwar
     EXPECT_FALSE(AnyDefaultFile());
     EXPECT_EQ(rig.FlashWasTouched(), c.flashWritten);
     EXPECT_FALSE(rig.Mouse().InTestMode());
+  }
+}
+
+// The mouse took the new settings, so they are applied and committed even when their default
+// files cannot be written; the failure is told, and the old files stay whole.
+TEST_F(ApplyTest, AFailedSaveOfTheDefaultFilesIsToldOnceEverythingIsCommitted) {
+  const struct {
+    const char* what;
+    bool diskFull;  // else the folder of the default files cannot be made
+  } cases[] = {{"the disk is full", true}, {"the folder cannot be made", false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string folder = data / (c.diskFull ? "full" : "blocked");
+    sys::SetDataFolderOverride(folder);
+    Rig rig;
+    ASSERT_TRUE(rig.Open());
+    std::vector<Bytes> oldFiles;
+    if (c.diskFull) {
+      ASSERT_TRUE(rig.s->SaveDefaultProfiles());
+      for (int m = 0; m < MODE_COUNT; ++m) oldFiles.push_back(testutil::ReadAll(DefaultFileIn(folder, m)));
+    } else {
+      data.Write(std::string("blocked/Kavrin-Velro-4417"), "not a folder");
+    }
+    for (int m = 0; m < MODE_COUNT; ++m) rig.s->EditingModes[m].fireSpeed = static_cast<uint8_t>(90 + m);
+    rig.AddMacro(2);
+    {
+      std::optional<testutil::FileSizeLimit> limit;
+      if (c.diskFull) limit.emplace(1024);
+      EXPECT_TRUE(rig.runner.OnApply());
+    }
+    EXPECT_EQ(rig.log,
+              Join({kDisable,
+                    {"rect", "hover stop", "start", "work done=0", "done",
+                     "message done=1 保存默认配置文件失败！", "wait", "front", "hover start"},
+                    kEnable}));
+    EXPECT_TRUE(rig.FlashEqualsImage());
+    EXPECT_EQ(RawOf(rig.s->AppliedModes), RawOf(rig.s->EditingModes));
+    EXPECT_EQ(RawOf(rig.macros->committedMacroStore), RawOf(rig.macros->macroStore));
+    for (size_t m = 0; m < oldFiles.size(); ++m)
+      EXPECT_EQ(testutil::ReadAll(DefaultFileIn(folder, static_cast<int>(m))), oldFiles[m]) << m;
   }
 }
 

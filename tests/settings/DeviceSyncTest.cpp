@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <atomic>
 #include <cstring>
 #include <memory>
@@ -162,6 +164,55 @@ TEST_F(DeviceSyncTest, ReadAndMergeTakeOnlyTheDeviceBytes) {
   EXPECT_EQ(s->CurrentMode(), 2);
 }
 
+// Each 4-byte quarter of a mode's two device halves is merged on its own: one that the flash
+// holds as all 0xFF (erased) keeps the record's bytes, which go into the image as well; any
+// other is taken from the flash, also where it holds some 0xFF bytes as the factory values do.
+TEST_F(DeviceSyncTest, AnErasedQuarterOfADeviceHalfKeepsTheRecordsBytes) {
+  using Quarter = std::array<uint8_t, 4>;
+  const struct {
+    const char* what;
+    Quarter flash;
+    bool erased;
+  } cases[] = {
+      {"all 0xFF", {0xFF, 0xFF, 0xFF, 0xFF}, true},
+      {"one byte not 0xFF", {0xFF, 0xFF, 0xFE, 0xFF}, false},
+      {"factory DPI values", {0x10, 0x64, 0xFF, 0xFF}, false},
+  };
+  // Config-block offset of quarter q (0, 1: light half; 2, 3: DPI half) of mode m.
+  const auto at = [](int m, int q) {
+    return (q < 2 ? LightHalfOffset(m) : DpiHalfOffset(m)) + 4 * static_cast<size_t>(q % 2);
+  };
+  ASSERT_EQ(sync.OpenDevice(nullptr), 1);
+  for (const auto& c : cases) {
+    for (int q = 0; q < 4; ++q) {
+      SCOPED_TRACE(std::string(c.what) + ", quarter " + std::to_string(q));
+      sim::FlashBlock config = PatternBlock(5);
+      for (int m = 0; m < MODE_COUNT; ++m) std::copy(c.flash.begin(), c.flash.end(), &config[at(m, q)]);
+      Mouse().SetFlashBlock(5, config);
+      for (int m = 0; m < MODE_COUNT; ++m)
+        std::memset(&s->EditingModes[m].light, 0x40 + m, 2 * DEVICE_HALF_SIZE);
+      ASSERT_EQ(sync.ReadAllFromDevice(), 1);
+      sync.MergeDeviceData();
+      for (int m = 0; m < MODE_COUNT; ++m) {
+        Bytes expected;
+        for (int p = 0; p < 4; ++p) {
+          const bool own = p == q && c.erased;
+          for (size_t i = 0; i < 4; ++i)
+            expected.push_back(own ? static_cast<uint8_t>(0x40 + m) : config[at(m, p) + i]);
+        }
+        const Bytes record = RawOf(s->EditingModes[m]);
+        EXPECT_EQ(Bytes(record.begin() + 6300, record.begin() + 6316), expected) << "mode " << m;
+        EXPECT_EQ(RawOf(s->AppliedModes[m]), record) << "mode " << m;
+        Bytes image;
+        for (int p = 0; p < 4; ++p)
+          image.insert(image.end(), s->image.configBlock.bytes + at(m, p),
+                       s->image.configBlock.bytes + at(m, p) + 4);
+        EXPECT_EQ(image, expected) << "mode " << m << ": the image holds what the record holds";
+      }
+    }
+  }
+}
+
 TEST_F(DeviceSyncTest, IdentityCheckFollowsTheProductId) {
   struct Case {
     uint32_t expected;
@@ -269,6 +320,31 @@ TEST_F(DeviceSyncTest, FailedTransfersLeaveTheImageAndTheControllerAsTheyWere) {
     EXPECT_EQ(log.back()[1], 0x20);
     EXPECT_EQ(log.back()[2], 0x80) << c.what << ": the last command returns to normal mode";
     Mouse().ClearCommandLog();
+  }
+}
+
+// The closing switch back to normal mode decides the result: its reply lost, the read or the
+// write fails although every block went through.
+TEST_F(DeviceSyncTest, ALostReplyToTheClosingSwitchFailsTheTransfer) {
+  ASSERT_EQ(sync.OpenDevice(nullptr), 1);
+  for (int k = 0; k < FLASH_BLOCK_COUNT; ++k) std::memcpy(ImageBlock(k), PatternBlock(k + 30).data(), 256);
+  PutImageIntoFlash();
+  for (bool write : {false, true}) {
+    SCOPED_TRACE(write ? "write" : "read");
+    // The reply to the switch into test mode makes the next mode command go unanswered.
+    std::atomic<bool> armed{false};
+    Mouse().SetReplyHook([&](uint8_t command) {
+      if (command == sim::CMD_MODE_INFO && !armed.exchange(true))
+        Mouse().AddFault({.kind = sim::FaultKind::NoReply, .command = sim::CMD_MODE_INFO});
+    });
+    Mouse().ClearCommandLog();
+    const int result = write ? sync.WriteDeviceFlash(s->image.configBlock, s->image.macroArea)
+                             : sync.ReadDeviceFlash(s->image.configBlock, s->image.macroArea);
+    Mouse().SetReplyHook({});
+    Mouse().ClearFaults();
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(Steps(), "T R0 R1 R2 R3 R4 R5 N");
+    EXPECT_FALSE(Mouse().InTestMode()) << "the mouse took the command, only its reply was lost";
   }
 }
 

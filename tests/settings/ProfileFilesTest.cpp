@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -102,12 +103,19 @@ TEST_F(ProfileFiles, MissingDefaultFileKeepsItsModesDefaults) {
   EXPECT_EQ(RawOf(s->EditingModes[2]), RawOf(factory->EditingModes[2]));
 }
 
-TEST_F(ProfileFiles, ImportTakesAsMuchOfTheFileAsTheRecordHolds) {
-  struct Case {
+// Profiles are written whole, so only a file of exactly one record is one; any other file is
+// refused and the record stays as it was.
+TEST_F(ProfileFiles, ImportTakesOnlyAFileOfExactlyOneRecord) {
+  using Result = DeviceSettings::ImportResult;
+  const struct {
     size_t fileSize;
-    size_t replaced;  // bytes of the record that come from the file
-  } cases[] = {{0, 0}, {100, 100}, {6408, 6408}, {7000, 6408}};
-  for (const Case& c : cases) {
+    Result result;
+  } cases[] = {{0, Result::Refused},        {100, Result::Refused},
+               {6407, Result::Refused},     {6408, Result::Imported},
+               {6409, Result::Refused},     {7000, Result::Refused},
+               {10 << 20, Result::Refused}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.fileSize);
     s->ResetAllModesToDefaults();
     s->SetCurrentMode(1);
     const Bytes before = RawOf(s->EditingModes[1]);
@@ -115,12 +123,35 @@ TEST_F(ProfileFiles, ImportTakesAsMuchOfTheFileAsTheRecordHolds) {
     const Bytes file = Pattern(c.fileSize, 7);
     dialog.answer = data / "profile.gmp";
     testutil::WriteAll(dialog.answer, file.data(), file.size());
-    s->ImportProfile(dialog);
-    Bytes expected = before;
-    if (c.replaced > 0) std::memcpy(expected.data(), file.data(), c.replaced);
-    EXPECT_EQ(RawOf(s->EditingModes[1]), expected) << c.fileSize;
+    EXPECT_EQ(s->ImportProfile(dialog), c.result);
+    EXPECT_EQ(RawOf(s->EditingModes[1]), c.result == Result::Imported ? file : before);
     EXPECT_EQ(RawOf(s->EditingModes[0]), other) << "only the current mode is replaced";
   }
+}
+
+// A profile that cannot be written is told, and an old file of that name stays whole; any name
+// the folder takes can be written.
+TEST_F(ProfileFiles, ExportTellsWhetherTheFileWasWritten) {
+  s->SetCurrentMode(2);
+  s->EditingModes[2].fireSpeed = 77;
+  const Bytes old = Pattern(sizeof(tagMODEINFO), 1);
+  dialog.answer = data / "old.gmp";
+  testutil::WriteAll(dialog.answer, old.data(), old.size());
+  {
+    testutil::FileSizeLimit limit(1024);  // the disk is full
+    EXPECT_FALSE(s->ExportProfile(dialog));
+  }
+  EXPECT_EQ(testutil::ReadAll(dialog.answer), old);
+  dialog.answer = data / "gone/new.gmp";  // the folder went away
+  EXPECT_FALSE(s->ExportProfile(dialog));
+
+  std::string longest;
+  for (int i = 0; i < 81; ++i) longest += "\xE9\x85\x8D";  // 81 wide characters
+  dialog.answer = data.Cfg() + "/" + longest + ".gmp";
+  EXPECT_TRUE(s->ExportProfile(dialog));
+  EXPECT_EQ(testutil::ReadAll(dialog.answer), RawOf(s->EditingModes[2]));
+  dialog.confirm = false;
+  EXPECT_TRUE(s->ExportProfile(dialog)) << "a cancelled dialog is nothing to tell";
 }
 
 TEST_F(ProfileFiles, ImportAndExportAskInTheProfileFolder) {
@@ -175,16 +206,30 @@ TEST_F(ProfileFiles, CancelledOrImpossibleDialogsChangeNothing) {
 }
 
 TEST_F(ProfileFiles, FailedSaveLeavesTheOldDefaultFilesWhole) {
-  s->SaveDefaultProfiles();
+  EXPECT_TRUE(s->SaveDefaultProfiles());
   std::vector<Bytes> before;
   for (int m = 0; m < MODE_COUNT; ++m) before.push_back(testutil::ReadAll(DefaultFile(m)));
   for (int m = 0; m < MODE_COUNT; ++m) s->EditingModes[m].fireSpeed = 255;
   {
     testutil::FileSizeLimit limit(1024);
-    s->SaveDefaultProfiles();
+    EXPECT_FALSE(s->SaveDefaultProfiles());
   }
   for (int m = 0; m < MODE_COUNT; ++m) EXPECT_EQ(testutil::ReadAll(DefaultFile(m)), before[m]) << m;
   EXPECT_EQ(testutil::FileNames(data.DefaultCfg()).size(), 4u);  // no temporary files left
+}
+
+// One file that cannot be replaced makes the save fail, and the others are still written.
+TEST_F(ProfileFiles, ADefaultFileThatCannotBeWrittenFailsTheSaveOfTheFour) {
+  for (int m = 0; m < MODE_COUNT; ++m) s->EditingModes[m].fireSpeed = static_cast<uint8_t>(60 + m);
+  std::filesystem::create_directories(DefaultFile(1) + "/in-the-way");
+  EXPECT_FALSE(s->SaveDefaultProfiles());
+  for (int m : {0, 2, 3}) EXPECT_EQ(testutil::ReadAll(DefaultFile(m)), RawOf(s->EditingModes[m])) << m;
+  EXPECT_TRUE(std::filesystem::is_directory(DefaultFile(1)));
+
+  // No folder for the default files at all.
+  testutil::WriteAll(data / "blocker", "x", 1);
+  sys::SetDataFolderOverride(data / "blocker");
+  EXPECT_FALSE(s->SaveDefaultProfiles());
 }
 
 TEST(ReadFileToBuffer, LeavesTheBufferAloneWhenTheFileCannotBeRead) {

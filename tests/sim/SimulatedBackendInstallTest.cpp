@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -49,7 +50,52 @@ TEST(SimulatedBackendInstall, DeviceIdIsHexadecimalWithTheSkinsIdAsDefault) {
   }
 }
 
-// The one install of the process, with a state file from an earlier run.
+// A new mouse state, other than an erased mouse's.
+SimulatedMouse::PersistentState NewMouse() {
+  SimulatedMouse::PersistentState state = SimulatedMouse().GetPersistentState();
+  state.flash[5][130] = 0x12;
+  state.rateIndex = {1, 1, 1, 1};
+  state.currentMode = 2;
+  return state;
+}
+
+bool Same(const SimulatedMouse::PersistentState& a, const SimulatedMouse::PersistentState& b) {
+  return a.flash == b.flash && a.dpiLevel == b.dpiLevel && a.rateIndex == b.rateIndex &&
+         a.currentMode == b.currentMode;
+}
+
+// The install happens once per process, so each case installs in a child process of its own
+// (run before the other tests of this program, as death tests are). Without a usable state
+// file the mouse starts as the new state it is given, and nothing is saved until it changes.
+TEST(SimulatedBackendInstallDeathTest, WithoutAUsableStateFileTheMouseStartsNew) {
+  testutil::TempFolder temp;
+  const std::string missing = temp / "missing.state";
+  const std::string unusable = temp / "unusable.state";
+  const std::vector<uint8_t> garbage(kStateFileSize, 0x42);
+  testutil::WriteAll(unusable, garbage.data(), garbage.size());
+  const struct {
+    const char* what;
+    const char* statePath;
+  } cases[] = {{"no state file named", nullptr},
+               {"a missing state file", missing.c_str()},
+               {"an unusable state file", unusable.c_str()}};
+  for (const auto& c : cases) {
+    EXPECT_EXIT(
+        {
+          ScopedEnv mouse("KDZ_SIMULATED_MOUSE", "1");
+          ScopedEnv state("KDZ_SIMULATED_MOUSE_STATE", c.statePath);
+          const bool installed = InstallSimulatedBackendIfRequested(NewMouse());
+          const bool asGiven =
+              installed && Same(InstalledSimulatedBackend()->Mouse().GetPersistentState(), NewMouse());
+          std::_Exit(asGiven && !std::filesystem::exists(missing) ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "")
+        << c.what;
+  }
+  EXPECT_EQ(testutil::ReadAll(unusable), garbage) << "the unusable file is left as it is";
+}
+
+// The one install of this process, with a state file from an earlier run.
 TEST(SimulatedBackendInstall, InstallsOneProcessWideBackendThatKeepsItsState) {
   testutil::TempFolder temp;
   const std::string statePath = temp / "mouse.state";
@@ -64,13 +110,12 @@ TEST(SimulatedBackendInstall, InstallsOneProcessWideBackendThatKeepsItsState) {
   ScopedEnv state("KDZ_SIMULATED_MOUSE_STATE", statePath.c_str());
   const std::string controlPath = temp / "control";
   ScopedEnv control("KDZ_SIMULATED_MOUSE_CONTROL", controlPath.c_str());
-  ASSERT_TRUE(InstallSimulatedBackendIfRequested());
+  ASSERT_TRUE(InstallSimulatedBackendIfRequested(NewMouse()));
   SimulatedHidBackend* installed = InstalledSimulatedBackend();
   ASSERT_NE(installed, nullptr);
   EXPECT_EQ(&hid::DefaultBackend(), installed);
   EXPECT_EQ(installed->Mouse().DeviceId(), 0x4417B002u);
-  EXPECT_EQ(installed->Mouse().DpiLevel(1), 2);
-  EXPECT_EQ(installed->Mouse().GetFlashBlock(4)[17], 0x00);
+  EXPECT_TRUE(Same(installed->Mouse().GetPersistentState(), earlier)) << "the file's state";
   ASSERT_TRUE(installed->Mouse().SetCurrentMode(3));
   SimulatedMouse::PersistentState saved;
   std::string problem;
@@ -88,7 +133,7 @@ TEST(SimulatedBackendInstall, InstallsOneProcessWideBackendThatKeepsItsState) {
   EXPECT_EQ(installed->Mouse().DpiLevel(1), 6);
   // The state file outlives the test's folder; later changes only fail to save.
   installed->Mouse().SetStateObserver(nullptr);
-  EXPECT_TRUE(InstallSimulatedBackendIfRequested());
+  EXPECT_TRUE(InstallSimulatedBackendIfRequested(NewMouse()));
   EXPECT_EQ(InstalledSimulatedBackend(), installed);
   hid::SetDefaultBackend(nullptr);
 }

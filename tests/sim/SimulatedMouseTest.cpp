@@ -285,6 +285,21 @@ TEST_F(MouseWithHost, LogsEveryReportReceivedAnsweredOrNot) {
   EXPECT_TRUE(mouse.CommandLog().empty());
 }
 
+// A long session keeps only the latest commands, oldest first, and a cleared log starts afresh.
+TEST_F(MouseWithHost, TheLogKeepsOnlyTheLatestCommands) {
+  const auto numbered = [](size_t i) {
+    return Cmd({0x25, static_cast<uint8_t>(i), static_cast<uint8_t>(i >> 8)});
+  };
+  const size_t extra = 10;
+  for (size_t i = 0; i < kCommandLogCapacity + extra; ++i) mouse.ReceiveOutputReport(numbered(i));
+  std::vector<Report> expected;
+  for (size_t i = extra; i < kCommandLogCapacity + extra; ++i) expected.push_back(numbered(i));
+  EXPECT_EQ(mouse.CommandLog(), expected);
+  mouse.ClearCommandLog();
+  mouse.ReceiveOutputReport(numbered(1));
+  EXPECT_EQ(mouse.CommandLog(), std::vector<Report>{numbered(1)});
+}
+
 TEST_F(MouseWithHost, InjectedReportsCarryTheState) {
   mouse.InjectKeyStatus(0x0281);
   mouse.SetCurrentMode(1);

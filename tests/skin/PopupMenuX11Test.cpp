@@ -13,12 +13,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/ui/IconTable.h"
 #include "platform/ui/ScreenMetrics.h"
 #include "resources/MenuTextTable.h"
 #include "resources/SkinPath.h"
 #include "skin/BmpMenu.h"
 #include "skin/ListBoxEx.h"
 #include "skin/MacroMenu.h"
+#include "skin/XPMenu.h"
 #include "tests/platform/ui/QtTestSupport.h"
 // After Qt's headers: Xlib's macros would meet Qt's names.
 #include "tests/platform/ui/XClient.h"
@@ -328,6 +330,45 @@ TEST_F(X11Test, MacroMenu) {
   int menus = 0;
   for (QWidget* w : QApplication::topLevelWidgets()) menus += w->isVisible() && w != &owner ? 1 : 0;
   EXPECT_EQ(menus, 0);
+}
+
+// The tray menu under the pointer: what the X server shows of each item follows the selection
+// (the inset colour of a selected item, the strip of an unselected one).
+TEST_F(X11Test, TrayMenuShowsTheHoveredItemSelected) {
+  const ui::IconTable icons(kProgramDir);
+  const tagXPMENUITEM show{128, 128, Text(MenuTextId::ShowMainPanel)};
+  const tagXPMENUITEM autorun{136, 136, Text(MenuTextId::EnableAutoRun)};
+  const tagXPMENUITEM exit{128, 128, Text(MenuTextId::Exit)};
+  CXPMenu menu(icons);
+  menu.AppendItem(0x6002, &show);
+  menu.AppendItem(0x6003, &autorun);
+  menu.AppendSeparator();
+  menu.AppendItem(0x6001, &exit);
+  menu.TrackPopupMenu(owner.mapToGlobal(QPoint(200, 60)), &owner);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&menu, uitest::kWaitMs));
+  uitest::XClient x(Server().Display());
+  const QRgb strip = qRgb(0xDB, 0xD8, 0xD1);
+  const QRgb inset = qRgb(0xB1, 0xB9, 0xCF);
+  // The colour the screen shows one pixel inside the top-left corner of item `index`.
+  const auto shown = [&](int index) {
+    const QPoint at = menu.mapToGlobal(menu.ItemRect(index).topLeft() + QPoint(1, 1));
+    return x.Capture(QRect(at, QSize(1, 1))).pixel(0, 0);
+  };
+  const auto looks = [&](std::vector<QRgb> expected) {
+    return QTest::qWaitFor(
+        [&] { return std::vector<QRgb>{shown(0), shown(1), shown(3)} == expected; },
+        uitest::kWaitMs);
+  };
+  ASSERT_TRUE(looks({strip, strip, strip}));
+  const QPoint centre = menu.mapToGlobal(menu.ItemRect(1).center());
+  input.Move(centre);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return menu.Selected() == 1; }, uitest::kWaitMs));
+  EXPECT_TRUE(looks({strip, inset, strip})) << "the hovered item is not shown selected";
+  input.Move(menu.mapToGlobal(menu.ItemRect(3).center()));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return menu.Selected() == 3; }, uitest::kWaitMs));
+  EXPECT_TRUE(looks({strip, strip, inset})) << "the selection did not move on the screen";
+  SaveScreen(QStringLiteral("TrayMenu"), menu.geometry().adjusted(-10, -10, 10, 10));
+  menu.close();
 }
 
 TEST_F(X11Test, Lists) {

@@ -154,17 +154,6 @@ class ProgressDlgTest : public SkinFixture {
   }
 };
 
-class PaintCounter : public QObject {
- public:
-  int paints = 0;
-
- protected:
-  bool eventFilter(QObject*, QEvent* e) override {
-    if (e->type() == QEvent::Paint) ++paints;
-    return false;
-  }
-};
-
 TEST_F(ProgressDlgTest, BarFillsItsShareAndRepaintsAtOnce) {
   CProgressDlg dialog(ini, dir.Path(), "ApplyProgressDialog", nullptr);
   dialog.Create();
@@ -191,11 +180,9 @@ TEST_F(ProgressDlgTest, BarFillsItsShareAndRepaintsAtOnce) {
   }
 
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog, uitest::kWaitMs));
-  PaintCounter counter;
-  bar.installEventFilter(&counter);
+  uitest::EventCounter paints(&bar, QEvent::Paint);
   bar.SetPos(60);
-  EXPECT_GE(counter.paints, 1);  // painted inside SetPos, with no event loop run
-  bar.removeEventFilter(&counter);
+  EXPECT_GE(paints.count, 1);  // painted inside SetPos, with no event loop run
 }
 
 TEST(BitmapProgressBarTest, EmptyRangeFillsNothing) {

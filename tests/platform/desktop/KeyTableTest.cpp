@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <set>
 
 #include "platform/desktop/KeyboardLayout.h"
@@ -109,6 +111,51 @@ TEST_F(KeyTableTest, EveryKeyOfTheUsageTableIsReported) {
   for (const settings::KeyUsage& k : settings::KeyUsageTable)
     EXPECT_TRUE(reported.count(k.virtualKey)) << "usage " << int(k.usage) << " vk "
                                               << int(k.virtualKey);
+}
+
+// What the mouse types for a key pressed on a US keyboard: the X key code of the key of each HID
+// usage (the standard place of that key, keypad digits with NumLock on) must report the virtual
+// key that the usage table sends as that usage. A key name comes from the same key table, so
+// only this shows two rows that report each other's code.
+TEST_F(KeyTableTest, EveryUsageIsTypedByItsOwnKey) {
+  struct Key {
+    uint8_t usage;
+    unsigned keyCode;
+  };
+  static constexpr Key kKeys[] = {
+      {4, 38},   {5, 56},   {6, 54},   {7, 40},   {8, 26},   {9, 41},   {10, 42},  {11, 43},
+      {12, 31},  {13, 44},  {14, 45},  {15, 46},  {16, 58},  {17, 57},  {18, 32},  {19, 33},
+      {20, 24},  {21, 27},  {22, 39},  {23, 28},  {24, 30},  {25, 55},  {26, 25},  {27, 53},
+      {28, 29},  {29, 52},                                                    // A to Z
+      {30, 10},  {31, 11},  {32, 12},  {33, 13},  {34, 14},  {35, 15},  {36, 16},  {37, 17},
+      {38, 18},  {39, 19},                                                    // 1 to 9, 0
+      {40, 36},  {41, 9},   {42, 22},  {43, 23},  {44, 65},                   // Enter to Space
+      {45, 20},  {46, 21},  {47, 34},  {48, 35},  {49, 51},  {51, 47},  {52, 48},  {53, 49},
+      {54, 59},  {55, 60},  {56, 61},                                         // - = [ ] \ ; ' ` , . /
+      {57, 66},                                                               // Caps Lock
+      {58, 67},  {59, 68},  {60, 69},  {61, 70},  {62, 71},  {63, 72},  {64, 73},  {65, 74},
+      {66, 75},  {67, 76},  {68, 95},  {69, 96},                              // F1 to F12
+      {70, 107}, {71, 78},  {72, 127},                                        // Print, Scroll, Pause
+      {73, 118}, {74, 110}, {75, 112}, {76, 119}, {77, 115}, {78, 117},       // Insert to Page Down
+      {79, 114}, {80, 113}, {81, 116}, {82, 111},                             // Right, Left, Down, Up
+      {83, 77},  {84, 106}, {85, 63},  {86, 82},  {87, 86},  {88, 104},       // Num Lock to Enter
+      {89, 87},  {90, 88},  {91, 89},  {92, 83},  {93, 84},  {94, 85},  {95, 79},  {96, 80},
+      {97, 81},  {98, 90},  {99, 91},                                         // keypad 1 to 9, 0, .
+      {101, 135},                                                             // Application
+      {224, 37}, {225, 50}, {226, 64}, {227, 133}, {228, 105}, {229, 62}, {230, 108},
+      {231, 134},                                                             // the modifiers
+  };
+  constexpr uint8_t kKeypadEnter = 88;
+  for (const settings::KeyUsage& row : settings::KeyUsageTable) {
+    const Key* key = std::find_if(std::begin(kKeys), std::end(kKeys),
+                                  [&](const Key& k) { return k.usage == row.usage; });
+    ASSERT_NE(key, std::end(kKeys)) << "usage " << int(row.usage) << " has no key here";
+    const uint8_t reported = CodeUnder(us_, key->keyCode, true);
+    EXPECT_EQ(reported, row.virtualKey) << "usage " << int(row.usage) << ", key " << key->keyCode;
+    // The keypad's Enter reports the main Enter's code, which the mouse types as the main Enter.
+    EXPECT_EQ(settings::UsageOfVirtualKey(reported), row.usage == kKeypadEnter ? 40 : row.usage)
+        << "key " << key->keyCode;
+  }
 }
 
 // The table's US characters are what the X server's US layout types, so that key names are the

@@ -10,9 +10,11 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -88,8 +90,8 @@ struct Recorder {
 
 class SingleInstanceTest : public ::testing::Test {
  protected:
-  SingleInstance::Options Options(uint32_t timeoutMs = 2000) {
-    return {folder, timeoutMs};
+  SingleInstance::Options Options(uint32_t timeoutMs = 2000, uint32_t exitWaitMs = 10000) {
+    return {folder, timeoutMs, exitWaitMs};
   }
   testutil::TempFolder temp;
   const std::string folder = temp / "run";
@@ -117,7 +119,7 @@ TEST_F(SingleInstanceTest, SecondStartReachesThePublishedInstance) {
   EXPECT_EQ(st.st_mode & 0777, 0600u);
 
   // "activate" raises the window only while the mouse is the expected one.
-  SingleInstance second("kdz", Options());
+  SingleInstance second("kdz", Options(2000, /*exitWaitMs=*/100));
   SingleInstance::StartOutcome o = second.Start("");
   EXPECT_EQ(o.action, StartAction::SendActivate);
   EXPECT_EQ(o.sent, SendResult::Answered);
@@ -127,6 +129,7 @@ TEST_F(SingleInstanceTest, SecondStartReachesThePublishedInstance) {
   o = second.Start("EXIT");
   EXPECT_EQ(o.action, StartAction::SendExit);
   EXPECT_EQ(o.sent, SendResult::Answered);
+  EXPECT_TRUE(o.ExitFailed()) << "the recorder takes the request on but never ends";
   EXPECT_EQ(recorder.Commands(),
             (std::vector<InstanceCommand>{InstanceCommand::Raise, InstanceCommand::Exit}));
   EXPECT_FALSE(second.HoldsLock());
@@ -146,7 +149,9 @@ TEST_F(SingleInstanceTest, ARefusedRequestIsAnsweredNo) {
   Recorder recorder;
   ASSERT_TRUE(first.Publish(recorder.Handler(/*accept=*/false)));
   SingleInstance second("kdz", Options());
-  EXPECT_EQ(second.Start("exit").sent, SendResult::Refused);
+  const SingleInstance::StartOutcome o = second.Start("exit");
+  EXPECT_EQ(o.sent, SendResult::Refused);
+  EXPECT_TRUE(o.ExitFailed());
   EXPECT_FALSE(second.Publish(recorder.Handler()));  // only the lock holder publishes
 }
 
@@ -161,12 +166,13 @@ TEST_F(SingleInstanceTest, AHungInstanceHoldsALaterStartForTheTimeOutOnly) {
   ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   ASSERT_EQ(::listen(listener, 4), 0);
 
-  SingleInstance second("kdz", Options(/*timeoutMs=*/150));
+  SingleInstance second("kdz", Options(/*timeoutMs=*/150, /*exitWaitMs=*/150));
   const auto start = std::chrono::steady_clock::now();
   const SingleInstance::StartOutcome o = second.Start("exit");
   const auto waited = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(o.action, StartAction::SendExit);
   EXPECT_EQ(o.sent, SendResult::NoAnswer);
+  EXPECT_TRUE(o.ExitFailed());
   EXPECT_GE(waited, std::chrono::milliseconds(150));
   EXPECT_LT(waited, std::chrono::seconds(5));
   ::close(listener);
@@ -287,6 +293,7 @@ TEST_F(SingleInstanceTest, ExitReachesAnotherProcessAndWhatItLeavesBlocksNothing
   const SingleInstance::StartOutcome o = second.Start("exit");
   EXPECT_EQ(o.action, StartAction::SendExit);
   EXPECT_EQ(o.sent, SendResult::Answered);
+  EXPECT_TRUE(o.peerEnded);
   int status = 0;
   ASSERT_EQ(::waitpid(child, &status, 0), child);
   ASSERT_TRUE(WIFEXITED(status));
@@ -305,8 +312,61 @@ TEST_F(SingleInstanceTest, ExitReachesAnotherProcessAndWhatItLeavesBlocksNothing
   EXPECT_EQ(third.Start("").action, StartAction::Run);
   Recorder recorder;
   ASSERT_TRUE(third.Publish(recorder.Handler()));
-  EXPECT_EQ(second.Start("exit").sent, SendResult::Answered);
+  EXPECT_EQ(SingleInstance("kdz", Options(2000, /*exitWaitMs=*/50)).Start("exit").sent,
+            SendResult::Answered);
   EXPECT_EQ(recorder.Commands(), std::vector<InstanceCommand>{InstanceCommand::Exit});
+}
+
+// "exit" returns once the running instance has ended, not when it has taken the request on: an
+// instance that is busy (an Apply) ends a while after its answer, and a start right after the
+// "exit" must find no instance left. One that does not end within the wait is told.
+TEST_F(SingleInstanceTest, ExitReturnsOnceTheRunningInstanceHasReleasedItsLock) {
+  const struct {
+    const char* what;
+    bool ends;
+    uint32_t exitWaitMs;
+  } cases[] = {
+      {"ends a while after its answer", true, 10000},
+      {"does not end within the wait", false, 150},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    auto first = std::make_unique<SingleInstance>("kdz", Options());
+    ASSERT_TRUE(first->Start("").Runs());
+    std::mutex mutex;
+    std::condition_variable asked;
+    bool exitAsked = false;
+    ASSERT_TRUE(first->Publish([&](InstanceCommand command) {
+      std::lock_guard<std::mutex> lock(mutex);
+      exitAsked = command == InstanceCommand::Exit;
+      asked.notify_all();
+      return true;
+    }));
+    // The instance ends some time after it has answered, as the tray's Exit does once an Apply
+    // has finished.
+    std::thread busy([&] {
+      std::unique_lock<std::mutex> lock(mutex);
+      if (!asked.wait_for(lock, std::chrono::seconds(20), [&] { return exitAsked; })) return;
+      lock.unlock();
+      if (!c.ends) return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(200));
+      first.reset();
+    });
+
+    SingleInstance sender("kdz", Options(2000, c.exitWaitMs));
+    testing::internal::CaptureStderr();
+    const SingleInstance::StartOutcome o = sender.Start("exit");
+    const std::string said = testing::internal::GetCapturedStderr();
+    SingleInstance next("kdz", Options());
+    EXPECT_EQ(next.Start("").Runs(), c.ends) << "a start right after the exit";
+    busy.join();
+
+    EXPECT_EQ(o.action, StartAction::SendExit);
+    EXPECT_EQ(o.sent, SendResult::Answered);
+    EXPECT_EQ(o.peerEnded, c.ends);
+    EXPECT_EQ(o.ExitFailed(), !c.ends);
+    EXPECT_EQ(said.find("has not ended") != std::string::npos, !c.ends) << said;
+  }
 }
 
 }  // namespace

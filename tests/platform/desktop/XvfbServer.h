@@ -85,6 +85,7 @@ class XvfbServer {
   XvfbServer& operator=(const XvfbServer&) = delete;
 
   const std::string& Display() const { return display_; }
+  pid_t Pid() const { return pid_; }
   bool Missing() const { return missing_; }
   const std::string& Problem() const { return problem_; }
 

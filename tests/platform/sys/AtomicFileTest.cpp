@@ -1,9 +1,14 @@
 #include "platform/sys/AtomicFile.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <climits>
+#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -88,12 +93,86 @@ TEST(AtomicFile, FailedWriteLeavesTheOldFileWhole) {
   EXPECT_EQ(names, (std::vector<std::string>{"default0", "default1"}));
 }
 
+// The temporary file must fit wherever the final file fits: names up to the folder's limit of
+// 255 bytes, and a path up to PATH_MAX.
+TEST(AtomicFile, WritesEveryNameAndPathTheFolderAccepts) {
+  namespace fs = std::filesystem;
+  const auto cjk = [](int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += "\xE9\x85\x8D";  // a character of three bytes
+    return s;
+  };
+  testutil::TempFolder tmp;
+  // Folders nested until "/a" in them makes a path of PATH_MAX - 1 bytes.
+  const size_t deepLength = PATH_MAX - 3;
+  std::string deep = tmp.path();
+  while (deepLength - deep.size() > 250) deep += "/" + std::string(200, 'd');
+  deep += "/" + std::string(deepLength - deep.size() - 1, 'e');
+  ASSERT_TRUE(fs::create_directories(deep));
+  const struct {
+    const char* what;
+    std::string folder;
+    std::string name;
+  } cases[] = {
+      {"81 wide characters and .gmp (247 bytes)", tmp.path(), cjk(81) + ".gmp"},
+      {"85 wide characters (255 bytes)", tmp.path(), cjk(85)},
+      {"255 single bytes", tmp.path(), std::string(255, 'n')},
+      {"245 bytes", tmp.path(), std::string(241, 'n') + ".gmp"},
+      {"a path of PATH_MAX - 1 bytes", deep, "a"},
+  };
+  const Bytes data = Pattern(6408, 13);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string path = c.folder + "/" + c.name;
+    ASSERT_LT(path.size(), size_t{PATH_MAX});
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(c.folder, ec))
+      if (entry.is_regular_file()) fs::remove(entry.path(), ec);
+    EXPECT_EQ(sys::WriteFileAtomically(path, data.data(), data.size()), winerr::ERROR_SUCCESS);
+    EXPECT_EQ(testutil::ReadAll(path), data);
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(c.folder, ec))
+      if (entry.is_regular_file()) files.push_back(entry.path().filename().string());
+    EXPECT_EQ(files, std::vector<std::string>{c.name});
+  }
+}
+
+// A process killed part-way through a write (here by exceeding its file size limit) leaves the
+// old file whole and a temporary file that the clean-up recognises and removes.
+TEST(AtomicFile, AWriteKilledPartWayLeavesWhatTheCleanUpRemoves) {
+  testutil::TempFolder tmp;
+  const std::string path = tmp / "Kavrin-DireZerud.desktop";
+  const Bytes old = Pattern(100, 2);
+  testutil::WriteAll(path, old.data(), old.size());
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    rlimit limit{1024, 1024};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::signal(SIGXFSZ, SIG_DFL);
+    const Bytes fresh = Pattern(6408, 4);
+    sys::WriteFileAtomically(path, fresh.data(), fresh.size());
+    _exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFSIGNALED(status)) << "the write was to be cut short";
+  EXPECT_EQ(testutil::ReadAll(path), old);
+  std::vector<std::string> names = testutil::FileNames(tmp.path());
+  ASSERT_EQ(names.size(), 2u);
+  std::sort(names.begin(), names.end());
+  EXPECT_TRUE(sys::IsTemporaryFileName(names[0])) << names[0];
+  EXPECT_EQ(sys::RemoveLeftoverTemporaryFiles(tmp.path()), 1);
+  EXPECT_EQ(testutil::FileNames(tmp.path()), std::vector<std::string>{"Kavrin-DireZerud.desktop"});
+}
+
 }  // namespace
 
 namespace {
 
-// What a write cut short leaves: only regular files named NAME.tmp-XXXXXX (six letters or
-// digits) go; other names, folders and symbolic links stay, and no link is followed.
+// What a write cut short leaves: only regular files named .Kavrin-DireZerud.tmp-XXXXXX (six
+// letters or digits) go; other names (other programs' temporary files among them), folders and
+// symbolic links stay, and no link is followed.
 TEST(LeftoverTemporaryFiles, OnlyRegularFilesOfTheWritersPatternAreRemoved) {
   namespace fs = std::filesystem;
   testutil::TempFolder tmp;
@@ -105,25 +184,34 @@ TEST(LeftoverTemporaryFiles, OnlyRegularFilesOfTheWritersPatternAreRemoved) {
     const char* name;
     bool removed;
   } files[] = {
-      {"default0.tmp-Ab12Cd", true},  {"x.gmp.tmp-000000", true}, {"default0", false},
-      {".tmp-Ab12Cd", false},         {"a.tmp-Ab12C", false},     {"a.tmp-Ab12Cde", false},
-      {"a.tmp-Ab-2Cd", false},        {"a.TMP-Ab12Cd", false},    {"a.tmp-Ab12Cd.gmp", false},
+      {".Kavrin-DireZerud.tmp-Ab12Cd", true},
+      {".Kavrin-DireZerud.tmp-000000", true},
+      {"default0", false},
+      {"other.desktop.tmp-Ab12Cd", false},
+      {".Kavrin-DireZerud.tmp-Ab12C", false},
+      {".Kavrin-DireZerud.tmp-Ab12Cde", false},
+      {".Kavrin-DireZerud.tmp-Ab-2Cd", false},
+      {".kavrin-direzerud.tmp-Ab12Cd", false},
+      {"x.Kavrin-DireZerud.tmp-Ab12Cd", false},
+      {".Kavrin-DireZerud.tmp-Ab12Cd.gmp", false},
   };
   for (const auto& f : files) tmp.Write("DefaultCfg/" + std::string(f.name), "x");
   // A folder and links with the pattern's names; the link's target is a regular file.
-  fs::create_directory(folder + "/dir.tmp-Ab12Cd");
-  tmp.Write("outside/target.tmp-Ab12Cd", "keep");
-  fs::create_symlink(outside + "/target.tmp-Ab12Cd", folder + "/link.tmp-Ab12Cd");
+  fs::create_directory(folder + "/.Kavrin-DireZerud.tmp-dir000");
+  tmp.Write("outside/.Kavrin-DireZerud.tmp-target", "keep");
+  fs::create_symlink(outside + "/.Kavrin-DireZerud.tmp-target",
+                     folder + "/.Kavrin-DireZerud.tmp-link00");
   // A linked folder is not entered.
   fs::create_symlink(outside, tmp / "linked");
 
   EXPECT_EQ(sys::RemoveLeftoverTemporaryFiles(tmp / "linked"), 0);
-  EXPECT_TRUE(fs::exists(outside + "/target.tmp-Ab12Cd"));
+  EXPECT_TRUE(fs::exists(outside + "/.Kavrin-DireZerud.tmp-target"));
   EXPECT_EQ(sys::RemoveLeftoverTemporaryFiles(folder), 2);
   for (const auto& f : files) EXPECT_EQ(fs::exists(folder + "/" + f.name), !f.removed) << f.name;
-  EXPECT_TRUE(fs::is_directory(folder + "/dir.tmp-Ab12Cd"));
-  EXPECT_TRUE(fs::is_symlink(folder + "/link.tmp-Ab12Cd"));
-  EXPECT_EQ(testutil::ReadAll(outside + "/target.tmp-Ab12Cd"), Bytes({'k', 'e', 'e', 'p'}));
+  EXPECT_TRUE(fs::is_directory(folder + "/.Kavrin-DireZerud.tmp-dir000"));
+  EXPECT_TRUE(fs::is_symlink(folder + "/.Kavrin-DireZerud.tmp-link00"));
+  EXPECT_EQ(testutil::ReadAll(outside + "/.Kavrin-DireZerud.tmp-target"),
+            Bytes({'k', 'e', 'e', 'p'}));
   EXPECT_EQ(sys::RemoveLeftoverTemporaryFiles(tmp / "missing"), 0);
 }
 

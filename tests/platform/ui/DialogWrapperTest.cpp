@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTimer>
@@ -9,27 +13,81 @@
 
 #include "platform/ui/FileDialog.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/QtTranslation.h"
 #include "tests/platform/ui/QtTestSupport.h"
 
 namespace {
 
 using uitest::OnModal;
 
-TEST(MessageBoxTest, RealBoxHasNoTitleAndOneOkButton) {
-  QString title = "unset", text;
-  QMessageBox::StandardButtons buttons;
-  OnModal actor([&](QWidget* w) {
-    auto* box = qobject_cast<QMessageBox*>(w);
-    ASSERT_NE(box, nullptr);
-    title = box->windowTitle();
-    text = box->text();
-    buttons = box->standardButtons();
-    box->button(QMessageBox::Ok)->click();
-  });
-  ui::MessageBox(nullptr, QStringLiteral("配置文件错误！"));
-  EXPECT_EQ(title, QString());
-  EXPECT_EQ(text, QStringLiteral("配置文件错误！"));
-  EXPECT_EQ(buttons, QMessageBox::Ok);
+TEST(MessageBoxTest, RealBoxShowsNoTitleAndOneOkButtonAndIsWideEnoughForItsFrame) {
+  const QString longText(80, QChar(u'错'));
+  for (const QString& shown : {QStringLiteral("配置文件错误！"), longText}) {
+    QString title = "unset", text;
+    QMessageBox::StandardButtons buttons;
+    int width = 0, textWidth = 0;
+    OnModal actor([&](QWidget* w) {
+      auto* box = qobject_cast<QMessageBox*>(w);
+      ASSERT_NE(box, nullptr);
+      title = box->windowTitle();
+      text = box->text();
+      buttons = box->standardButtons();
+      width = box->width();
+      textWidth = box->fontMetrics().horizontalAdvance(box->text());
+      box->button(QMessageBox::Ok)->click();
+    });
+    ui::MessageBox(nullptr, shown);
+    // Not empty, which the X11 windows would show as the application's name.
+    EXPECT_FALSE(title.isEmpty());
+    EXPECT_TRUE(title.trimmed().isEmpty()) << title.toStdString();
+    EXPECT_EQ(text, shown);
+    EXPECT_EQ(buttons, QMessageBox::Ok);
+    EXPECT_GE(width, ui::kMessageBoxMinimumWidth);
+    if (shown == longText) EXPECT_GT(width, ui::kMessageBoxMinimumWidth + 100) << "the text's room";
+    else EXPECT_GT(width, textWidth);
+  }
+}
+
+// Counts the times a window is blocked by a modal window.
+class BlockCounter : public QObject {
+ public:
+  explicit BlockCounter(QWidget& window) { window.installEventFilter(this); }
+  int blocked = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::WindowBlocked) ++blocked;
+    return false;
+  }
+};
+
+TEST(MessageBoxTest, BlocksOnlyTheWindowOfItsParent) {
+  // The parent's window, and a window of no parent as the tray icon and its menu are.
+  QWidget main;
+  QWidget tray;
+  main.show();
+  tray.show();
+  struct Case {
+    const char* name;
+    QWidget* parent;
+    bool mainBlocked;
+  } cases[] = {
+      {"parent", &main, true},
+      {"no parent", nullptr, false},
+  };
+  for (const Case& c : cases) {
+    BlockCounter mainCount(main), trayCount(tray);
+    Qt::WindowModality modality = Qt::NonModal;
+    OnModal actor([&](QWidget* w) {
+      modality = w->windowModality();
+      static_cast<QMessageBox*>(w)->accept();
+    });
+    ui::MessageBox(c.parent, QStringLiteral("配置文件错误！"));
+    EXPECT_TRUE(actor.Ran()) << c.name;
+    EXPECT_EQ(modality, Qt::WindowModal) << c.name;
+    EXPECT_EQ(mainCount.blocked > 0, c.mainBlocked) << c.name;
+    EXPECT_EQ(trayCount.blocked, 0) << c.name;
+  }
 }
 
 TEST(MessageBoxTest, HandlerReplacesTheBoxWhileInstalled) {
@@ -61,6 +119,30 @@ TEST(FileDialogTest, BarFiltersBecomeNameFilters) {
       {"dangling", {}},
   };
   for (const Case& c : cases) EXPECT_EQ(ui::NameFiltersFromBars(c.bars), c.filters);
+}
+
+TEST(FileDialogTest, TheListOfFiltersNamesEachDescriptionOnce) {
+  struct Case {
+    QString bars;
+    QStringList shown;
+  } cases[] = {
+      {"所有文件(*)|*|exe file(*.exe)|*.exe|", {"所有文件(*)", "exe file(*.exe)"}},
+      {"Gaming Mouse Profile(*.gmp)|*.gmp|", {"Gaming Mouse Profile(*.gmp)"}},
+  };
+  for (const Case& c : cases) {
+    QStringList shown;
+    OnModal actor([&](QWidget* w) {
+      if (auto* combo = w->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+        for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
+      }
+      static_cast<QDialog*>(w)->reject();
+    });
+    ui::FileDialogOptions options;
+    options.kind = ui::FileDialogOptions::Kind::Open;
+    options.filter = c.bars;
+    ui::GetFileName(options);
+    EXPECT_EQ(shown.join(u'|').toStdString(), c.shown.join(u'|').toStdString());
+  }
 }
 
 TEST(FileDialogTest, RealDialogTakesTheOptionsAndGivesTheChosenPath) {
@@ -152,6 +234,51 @@ TEST(FileDialogTest, HandlerAnswersInsteadOfTheDialog) {
   EXPECT_EQ(ui::GetFileName(options), std::optional<QString>("/tmp/x.exe"));
   EXPECT_EQ(seen.filter, options.filter);
   EXPECT_TRUE(seen.fileMustExist);
+}
+
+// What the boxes and the file dialogs say, in the translation installed so far.
+struct QtTexts {
+  QString boxButton;
+  QString fileTypeLabel;
+  QString openButton;
+};
+QtTexts ShownTexts() {
+  QtTexts texts;
+  std::optional<OnModal> actor;
+  actor.emplace([&](QWidget* w) {
+    auto* box = static_cast<QMessageBox*>(w);
+    texts.boxButton = box->button(QMessageBox::Ok)->text();
+    box->accept();
+  });
+  ui::MessageBox(nullptr, QStringLiteral("配置文件错误！"));
+  actor.emplace([&](QWidget* w) {
+    if (auto* label = w->findChild<QLabel*>(QStringLiteral("fileTypeLabel")))
+      texts.fileTypeLabel = label->text();
+    if (auto* buttons = w->findChild<QDialogButtonBox*>())
+      texts.openButton = buttons->button(QDialogButtonBox::Open)->text();
+    static_cast<QDialog*>(w)->reject();
+  });
+  ui::FileDialogOptions options;
+  options.kind = ui::FileDialogOptions::Kind::Open;
+  ui::GetFileName(options);
+  return texts;
+}
+
+TEST(QtTranslationTest, AMissingFileKeepsQtsEnglishAndQtsOwnGivesChinese) {
+  uitest::TempDir empty;
+  EXPECT_FALSE(ui::InstallQtTranslation(QStringLiteral("zh_CN"), empty.Path()));
+  QtTexts texts = ShownTexts();
+  EXPECT_EQ(texts.boxButton, QStringLiteral("OK"));
+  EXPECT_EQ(texts.fileTypeLabel, QStringLiteral("Files of type:"));
+
+  ASSERT_TRUE(ui::InstallQtTranslation(QStringLiteral("zh_CN"), ui::QtTranslationsFolder()))
+      << "qtbase_zh_CN.qm is not in " << ui::QtTranslationsFolder().toStdString();
+  texts = ShownTexts();
+  EXPECT_EQ(texts.boxButton, QStringLiteral("确定"));
+  EXPECT_EQ(texts.fileTypeLabel, QStringLiteral("文件类型："));
+  EXPECT_EQ(texts.openButton, QStringLiteral("打开(&O)"));
+  // Once per process: a second call keeps the one installed.
+  EXPECT_TRUE(ui::InstallQtTranslation(QStringLiteral("zh_CN"), empty.Path()));
 }
 
 }  // namespace

@@ -93,6 +93,24 @@ inline void Drain() {
   for (int i = 0; i < 3; ++i) QApplication::processEvents();
 }
 
+// Counts the events of one type that reach `watched` while the counter lives.
+class EventCounter : public QObject {
+ public:
+  EventCounter(QObject* watched, QEvent::Type type) : type_(type) {
+    watched->installEventFilter(this);
+  }
+  int count = 0;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == type_) ++count;
+    return false;
+  }
+
+ private:
+  QEvent::Type type_;
+};
+
 // Runs `act` on the next modal window that is shown, once its modal loop runs. A dialog that
 // nothing ends within 3 s is ended with -1, so a test fails instead of hanging.
 class OnModal : public QObject {

@@ -8,7 +8,9 @@
 #include <QRect>
 #include <QSize>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <X11/Xatom.h>
@@ -87,6 +89,19 @@ class XClient {
         out.setPixel(x, y, static_cast<QRgb>(XGetPixel(image, x, y)) | 0xFF000000u);
     XDestroyImage(image);
     return out;
+  }
+
+  // What the screen shows in `area` once two captures 100 ms apart agree (at most 3 s on).
+  QImage SettledCapture(const QRect& area) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+    QImage shot = Capture(area);
+    while (std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      const QImage again = Capture(area);
+      if (again == shot) break;
+      shot = again;
+    }
+    return shot;
   }
 
   // A left click at a screen point, through XTest.
