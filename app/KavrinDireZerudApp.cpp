@@ -2,6 +2,9 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <cstdlib>
+
 #include "platform/desktop/Autostart.h"
 #include "platform/desktop/PointerSettings.h"
 #include "platform/sys/AtomicFile.h"
@@ -22,6 +25,16 @@ void RemoveLeftoverTemporaryFiles() {
   }
   for (const std::string& file : {desktop::PointerSettingsFilePath(), desktop::AutostartEntryPath()})
     if (!file.empty()) sys::RemoveLeftoverTemporaryFiles(file.substr(0, file.rfind('/')));
+}
+
+// KDZ_IMAGE_DECODE_THREADS: how many threads decode the skin's images ahead at start-up (0: none,
+// each image is decoded where it is loaded); unset or not a count: the default.
+int ImageDecodeThreads() {
+  const char* text = std::getenv("KDZ_IMAGE_DECODE_THREADS");
+  if (!text || !*text) return -1;
+  char* end = nullptr;
+  const long count = std::strtol(text, &end, 10);
+  return *end == '\0' && count >= 0 ? static_cast<int>(std::min(count, 64L)) : -1;
 }
 
 }  // namespace
@@ -57,6 +70,7 @@ bool CKavrinDireZerudApp::InitInstance(std::string_view commandLine) {
   CKavrinDireZerudDlg::Options window = options_.window;
   window.instance = instance_.get();
   window.instanceName = options_.instanceName;
+  if (window.imageDecodeThreads < 0) window.imageDecodeThreads = ImageDecodeThreads();
   mainWindow_ = std::make_unique<CKavrinDireZerudDlg>(std::move(window));
   // The initialisation decides whether the window shows; a start-up failure ends the process
   // from inside it.

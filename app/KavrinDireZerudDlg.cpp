@@ -6,8 +6,11 @@
 #include <QIcon>
 #include <QPixmap>
 #include <QRegion>
+#include <QTimer>
 #include <QTimerEvent>
 #include <QVariant>
+
+#include <malloc.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -25,6 +28,10 @@
 namespace {
 
 const QString kSection = QStringLiteral("MainWindow");
+
+// The image keys of the section "MainWindow", in the order LoadSkin reads them.
+constexpr std::u16string_view kMainWindowImages[] = {u"BackGroundImage", u"BackGroundMaskImage",
+                                                     u"NormalImage", u"OverImage", u"DownImage"};
 
 std::string FolderOf(const CKavrinDireZerudDlg::Options& options) {
   return options.programFolder.empty() ? sys::ProgramFolder() : options.programFolder;
@@ -129,6 +136,8 @@ CKavrinDireZerudDlg::~CKavrinDireZerudDlg() {
 }
 
 bool CKavrinDireZerudDlg::OnInitDialog() {
+  // The skin's images are decoded on other threads while the settings and the skin are read.
+  StartImageDecoding();
   // The settings the mouse's data is merged into: factory defaults, then the default files.
   settings_.ResetAllModesToDefaults();
   settings_.LoadDefaultProfiles();
@@ -167,7 +176,42 @@ bool CKavrinDireZerudDlg::OnInitDialog() {
                  "The mouse was not found: the program waits in the tray, where its icon shows "
                  "the window once the mouse is connected.\n");
   }
+  // The other pages are skinned once the window has been painted; nothing is painted while it
+  // stays hidden, and a window that is never exposed is not waited for without end.
+  if (!isVisible()) SkinPagesLater();
+  QTimer::singleShot(options_.paintWaitMs, this, [this] { SkinPagesLater(); });
   return true;
+}
+
+void CKavrinDireZerudDlg::StartImageDecoding() {
+  CINIFile skinFile;
+  if (skinFile.SetFile(sys::FromUtf8(sys::JoinPath(programFolder_, "Setup.ini"))) != 1) return;
+  const QString folder = QString::fromStdString(programFolder_);
+  QStringList files;
+  for (std::u16string_view key : kMainWindowImages)
+    files << skin::SkinImagePath(folder, skinFile, kSection, key);
+  files << PageImageFiles(skinFile);
+  const int threads = options_.imageDecodeThreads >= 0 ? options_.imageDecodeThreads
+                                                       : ui::ImagePrefetch::DefaultThreads();
+  prefetch_ = std::make_unique<ui::ImagePrefetch>(files, threads);
+}
+
+void CKavrinDireZerudDlg::EndImageDecoding() {
+  if (!prefetch_) return;
+  prefetch_.reset();
+  // The sheets decoded for the start-up have been cut into the controls and let go; the heap
+  // gives the pages they leave free back to the system rather than keeping them resident.
+  malloc_trim(0);
+}
+
+void CKavrinDireZerudDlg::paintEvent(QPaintEvent* event) {
+  CPageDialog::paintEvent(event);
+  SkinPagesLater();
+}
+
+void CKavrinDireZerudDlg::hideEvent(QHideEvent* event) {
+  CPageDialog::hideEvent(event);
+  SkinPagesLater();
 }
 
 bool CKavrinDireZerudDlg::LoadSkin() {
@@ -225,6 +269,7 @@ uint32_t CKavrinDireZerudDlg::ParseProductId(std::u16string_view text) {
 }
 
 void CKavrinDireZerudDlg::FailStartup(std::u16string_view text) {
+  prefetch_.reset();
   ui::MessageBox(this, ui::ToQString(text));
   // Nothing may still work on the device or the settings when the process goes.
   JoinStartupThread();
@@ -256,6 +301,7 @@ void CKavrinDireZerudDlg::RefreshModeView() {
 void CKavrinDireZerudDlg::OnApply() {
   applyRunner_.OnApply();
   HandleDeferredMessages();
+  SkinPagesLater();
 }
 
 void CKavrinDireZerudDlg::BringToFront() {
@@ -508,6 +554,7 @@ void CKavrinDireZerudDlg::DestroyWindow() {
   destroyed_ = true;
   SetProp(sys::FromUtf8(instanceName_), 0);
   DeletePages();
+  prefetch_.reset();
   tray_.RemoveTrayIcon();
   if (appSwitchTimer_ != 0) killTimer(appSwitchTimer_);
   appSwitchTimer_ = 0;

@@ -3,10 +3,11 @@
 #include <QImage>
 #include <QPoint>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
+#include <optional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -30,6 +31,7 @@
 #include "platform/sys/MessageWindow.h"
 #include "platform/sys/Tick.h"
 #include "platform/ui/IconTable.h"
+#include "platform/ui/ImagePrefetch.h"
 #include "resources/INIFile.h"
 #include "settings/Apply.h"
 #include "settings/DeviceSettings.h"
@@ -108,6 +110,12 @@ class CKavrinDireZerudDlg : public CPageDialog,
     desktop::ForegroundApplication* foreground = nullptr;
     desktop::WheelInjector* wheel = nullptr;
     desktop::ProgramLauncher* launcher = nullptr;
+    // The threads that decode the skin's images ahead while the window initialises; 0: each
+    // image is decoded where it is loaded; below 0: ui::ImagePrefetch::DefaultThreads().
+    int imageDecodeThreads = -1;
+    // How long the pages of the other tabs wait for the window's first paint before they are
+    // skinned anyway (a window that is shown but never exposed).
+    int paintWaitMs = 1000;
   };
 
   explicit CKavrinDireZerudDlg(Options options);
@@ -160,17 +168,19 @@ class CKavrinDireZerudDlg : public CPageDialog,
   const CINIFile& SkinFile() const { return skinFile_; }
   const std::string& ProgramFolder() const { return programFolder_; }
 
-  // The settings pages, in the order they are created and deleted (app/PageHost.cpp). A page
-  // that does not exist is null: the button page's place stays empty until that page comes.
+  // The settings pages, in the order they are created and deleted (app/PageHost.cpp). The
+  // pages of the tab shown at start-up are skinned before the window is first shown, the others
+  // one by one once it has been painted (or hidden), or at once when they are asked for here or
+  // their tab is chosen. A page that does not exist is null.
   enum class Page { MousePicture, Light, Sensitivity, Advance, System, KeyDefine };
   static constexpr int kPageCount = 6;
-  CPageDialog* PageOf(Page page) const { return pages_[static_cast<int>(page)]; }
-  CMousePicturePage* MousePicturePage() const;
-  CLightSettingPage* LightPage() const;
-  CKeyDefineSettingPage* KeyDefinePage() const;
-  CSensitivityPage* SensitivityPage() const;
-  CAdvanceSettingPage* AdvancePage() const;
-  CSystemSettingPage* SystemPage() const;
+  CPageDialog* PageOf(Page page);
+  CMousePicturePage* MousePicturePage();
+  CLightSettingPage* LightPage();
+  CKeyDefineSettingPage* KeyDefinePage();
+  CSensitivityPage* SensitivityPage();
+  CAdvanceSettingPage* AdvancePage();
+  CSystemSettingPage* SystemPage();
 
   // The buttons, for the Apply display and for tests.
   enum class Button {
@@ -180,6 +190,8 @@ class CKavrinDireZerudDlg : public CPageDialog,
     Create, Save, Load, Modify,
   };
   static constexpr int kButtonCount = 16;
+  // The tab shown at start-up.
+  static constexpr Button kStartupTab = Button::KeyDefine;
   CBitmapBtn& ButtonOf(Button button) { return buttons_[static_cast<int>(button)]; }
   CBitmapBtn& DialogButton(settings::ApplyButton button);
 
@@ -202,6 +214,9 @@ class CKavrinDireZerudDlg : public CPageDialog,
   void OnCancel() override;
   void OnLButtonDown(ui::WPARAM flags, const QPoint& point) override;
   void timerEvent(QTimerEvent* event) override;
+  // The first paint (or a hide before it) lets the pages that still wait be skinned.
+  void paintEvent(QPaintEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
   // Holds back the pages' messages while Apply runs (see DeferredMessage).
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -220,16 +235,30 @@ class CKavrinDireZerudDlg : public CPageDialog,
   void FailStartup(std::u16string_view text);
   void JoinStartupThread();
 
+  // The skin's images of the main window and the pages, decoded on worker threads from the
+  // start of the initialisation until every page has been skinned (see ui::ImagePrefetch).
+  void StartImageDecoding();
+  void EndImageDecoding();
+  // The image files of the pages, in the order the pages are skinned.
+  QStringList PageImageFiles(const CINIFile& skinFile) const;
+
   // Closes the button page's function menu and unchecks its rows; nothing while that page
   // does not exist.
   void CloseFunctionMenu();
   // The pages (app/PageHost.cpp): created after the buttons, given the current mode's record at
   // every refresh, deleted with the window.
   void CreatePages();
-  void RefreshPages();
+  // Skins a page that is still waiting: it is initialised, given the current mode's record
+  // once the pages have been given one, and shown only with its tab.
+  void SkinPage(Page page);
+  // Skins the waiting pages one by one in later turns of the event loop.
+  void SkinPagesLater();
+  bool PagesSkinned() const;
+  // Gives the current mode's record to the skinned pages (or only to `only`).
+  void RefreshPages(std::optional<Page> only = std::nullopt);
   void DeletePages();
   // Shows the pages of one tab, hides the others and checks only that tab's button.
-  void ShowTab(Button tab, std::initializer_list<Page> shown);
+  void ShowTab(Button tab);
   // The function menu's choice, for the button page while it exists.
   void OnFunctionSelected(ui::WPARAM wParam, ui::LPARAM lParam);
 
@@ -275,6 +304,10 @@ class CKavrinDireZerudDlg : public CPageDialog,
 
   CBitmapBtn buttons_[kButtonCount];
   CPageDialog* pages_[kPageCount] = {};
+  Button shownTab_ = kStartupTab;
+  bool pagesAttached_ = false;   // the pages have been given a record
+  bool skinPagesPosted_ = false;
+  std::unique_ptr<ui::ImagePrefetch> prefetch_;
 
   ui::IconTable icons_;
   std::unique_ptr<TrayIconHost> ownTray_;

@@ -1,7 +1,16 @@
-// The main window's settings pages: the six places of the page table, the four tabs, the
-// current mode's record handed to the pages, the button page's function menu, the profile
+// The main window's settings pages: the six places of the page table, their skinning (the
+// start-up tab's before the window shows, the others once it has been painted), the four tabs,
+// the current mode's record handed to the pages, the button page's function menu, the profile
 // dialogs and the pages' messages held back while Apply runs.
 #include <QGuiApplication>
+#include <QMetaObject>
+
+#include <algorithm>
+#include <array>
+#include <iterator>
+#include <span>
+#include <string_view>
+#include <vector>
 
 #include "app/KavrinDireZerudDlg.h"
 #include "pages/AdvanceSettingPage.h"
@@ -11,77 +20,152 @@
 #include "pages/MousePicturePage.h"
 #include "pages/SensitivityPage.h"
 #include "pages/SystemSettingPage.h"
+#include "platform/ui/Text.h"
 #include "platform/ui/WindowPlacement.h"
+#include "skin/SkinValues.h"
 
 namespace {
 
 using Page = CKavrinDireZerudDlg::Page;
 using Button = CKavrinDireZerudDlg::Button;
 
-constexpr Button kTabs[] = {Button::Light, Button::Sensitivity, Button::KeyDefine,
-                            Button::Advance};
+// The image keys each page's skin loader reads, in the order it reads them.
+constexpr std::u16string_view kPageImages[] = {u"NormalImage", u"BackGroundMaskImage",
+                                               u"OverImage", u"DownImage"};
+// The sensitivity page's sliders add their thumbs: the X slider's, then the Y slider's.
+constexpr std::u16string_view kSensitivityPageImages[] = {
+    u"NormalImage", u"BackGroundMaskImage", u"OverImage", u"DownImage",
+    u"SliderDownBKImage", u"SliderUpBKImage"};
 
-// A page of `section`, a child of `window`, skinned at once.
-template <typename PageClass>
-CPageDialog* MakePage(CKavrinDireZerudDlg& window, const QString& folder, const char16_t* section) {
-  auto* page = new PageClass(window.SkinFile(), folder, QString::fromUtf16(section), &window);
-  page->Create();
-  return page;
+// The page table: the order in which the pages are created and deleted, and their sections.
+struct PageEntry {
+  Page page;
+  std::u16string_view section;
+  std::span<const std::u16string_view> images;
+};
+constexpr PageEntry kPageTable[] = {
+    {Page::MousePicture, u"MousePictruePage", kPageImages},
+    {Page::Light, u"LightSettingPage", kPageImages},
+    {Page::Sensitivity, u"SensitivitySettingPage", kSensitivityPageImages},
+    {Page::Advance, u"AdvanceSettingPage", kPageImages},
+    {Page::System, u"SystemSettingPage", kPageImages},
+    {Page::KeyDefine, u"KeyDefineSettingPage", kPageImages},
+};
+static_assert(std::size(kPageTable) == CKavrinDireZerudDlg::kPageCount);
+
+// The four tabs and the pages each shows.
+struct Tab {
+  Button button;
+  std::array<Page, 2> pages;
+  size_t count;
+  bool Shows(Page page) const {
+    return std::find(pages.begin(), pages.begin() + count, page) != pages.begin() + count;
+  }
+};
+constexpr Tab kTabs[] = {
+    {Button::Light, {Page::Light}, 1},
+    {Button::Sensitivity, {Page::Sensitivity}, 1},
+    {Button::KeyDefine, {Page::KeyDefine, Page::MousePicture}, 2},
+    {Button::Advance, {Page::System, Page::Advance}, 2},
+};
+
+const Tab& TabOf(Button button) {
+  for (const Tab& tab : kTabs) {
+    if (tab.button == button) return tab;
+  }
+  return kTabs[2];
+}
+
+// The pages in the order they are skinned: those of the tab shown at start-up at once, in the
+// table's order, the others once the window has been painted.
+std::vector<const PageEntry*> SkinOrder() {
+  std::vector<const PageEntry*> order;
+  for (bool first : {true, false}) {
+    for (const PageEntry& entry : kPageTable) {
+      if (TabOf(CKavrinDireZerudDlg::kStartupTab).Shows(entry.page) == first)
+        order.push_back(&entry);
+    }
+  }
+  return order;
+}
+
+int IndexOf(Page page) { return static_cast<int>(page); }
+
+CPageDialog* NewPage(Page page, const CINIFile& skinFile, const QString& folder,
+                     const QString& section, QWidget* parent) {
+  switch (page) {
+    case Page::MousePicture: return new CMousePicturePage(skinFile, folder, section, parent);
+    case Page::Light: return new CLightSettingPage(skinFile, folder, section, parent);
+    case Page::Sensitivity: return new CSensitivityPage(skinFile, folder, section, parent);
+    case Page::Advance: return new CAdvanceSettingPage(skinFile, folder, section, parent);
+    case Page::System: return new CSystemSettingPage(skinFile, folder, section, parent);
+    case Page::KeyDefine: return new CKeyDefineSettingPage(skinFile, folder, section, parent);
+  }
+  return nullptr;
 }
 
 }  // namespace
 
-CMousePicturePage* CKavrinDireZerudDlg::MousePicturePage() const {
+CPageDialog* CKavrinDireZerudDlg::PageOf(Page page) {
+  SkinPage(page);
+  return pages_[IndexOf(page)];
+}
+
+CMousePicturePage* CKavrinDireZerudDlg::MousePicturePage() {
   return static_cast<CMousePicturePage*>(PageOf(Page::MousePicture));
 }
-CLightSettingPage* CKavrinDireZerudDlg::LightPage() const {
+CLightSettingPage* CKavrinDireZerudDlg::LightPage() {
   return static_cast<CLightSettingPage*>(PageOf(Page::Light));
 }
-CSensitivityPage* CKavrinDireZerudDlg::SensitivityPage() const {
+CSensitivityPage* CKavrinDireZerudDlg::SensitivityPage() {
   return static_cast<CSensitivityPage*>(PageOf(Page::Sensitivity));
 }
-CAdvanceSettingPage* CKavrinDireZerudDlg::AdvancePage() const {
+CAdvanceSettingPage* CKavrinDireZerudDlg::AdvancePage() {
   return static_cast<CAdvanceSettingPage*>(PageOf(Page::Advance));
 }
-CSystemSettingPage* CKavrinDireZerudDlg::SystemPage() const {
+CSystemSettingPage* CKavrinDireZerudDlg::SystemPage() {
   return static_cast<CSystemSettingPage*>(PageOf(Page::System));
 }
-CKeyDefineSettingPage* CKavrinDireZerudDlg::KeyDefinePage() const {
+CKeyDefineSettingPage* CKavrinDireZerudDlg::KeyDefinePage() {
   return static_cast<CKeyDefineSettingPage*>(PageOf(Page::KeyDefine));
 }
 
 settings::MacroStore& CKavrinDireZerudDlg::Macros() { return KeyDefinePage()->Macros(); }
 
+QStringList CKavrinDireZerudDlg::PageImageFiles(const CINIFile& skinFile) const {
+  const QString folder = QString::fromStdString(programFolder_);
+  QStringList files;
+  for (const PageEntry* entry : SkinOrder()) {
+    const QString section = ui::ToQString(entry->section);
+    for (std::u16string_view key : entry->images)
+      files << skin::SkinImagePath(folder, skinFile, section, key);
+  }
+  return files;
+}
+
 void CKavrinDireZerudDlg::CreatePages() {
   const QString folder = QString::fromStdString(programFolder_);
-  const auto place = [this](Page page, CPageDialog* made) { pages_[static_cast<int>(page)] = made; };
   // The table's order; each page reads its own section of the skin file.
-  place(Page::MousePicture, MakePage<CMousePicturePage>(*this, folder, u"MousePictruePage"));
-  place(Page::Light, MakePage<CLightSettingPage>(*this, folder, u"LightSettingPage"));
-  place(Page::Sensitivity, MakePage<CSensitivityPage>(*this, folder, u"SensitivitySettingPage"));
-  place(Page::Advance, MakePage<CAdvanceSettingPage>(*this, folder, u"AdvanceSettingPage"));
-  place(Page::System, MakePage<CSystemSettingPage>(*this, folder, u"SystemSettingPage"));
+  for (const PageEntry& entry : kPageTable) {
+    pages_[IndexOf(entry.page)] =
+        NewPage(entry.page, skinFile_, folder, ui::ToQString(entry.section), this);
+  }
   // The button page learns the mode, the picture and the records before it initialises: its
   // initialisation loads the macro store, which Apply then reads through it.
-  auto* keyDefine = new CKeyDefineSettingPage(skinFile_, folder,
-                                              QStringLiteral("KeyDefineSettingPage"), this);
+  auto* keyDefine = static_cast<CKeyDefineSettingPage*>(pages_[IndexOf(Page::KeyDefine)]);
   CKeyDefineSettingPage::Host host;
   host.currentMode = [this] { return settings_.CurrentMode(); };
-  host.mousePicture = MousePicturePage();
+  host.mousePicture = static_cast<CMousePicturePage*>(pages_[IndexOf(Page::MousePicture)]);
   host.editingModes = settings_.EditingModes;
   host.appliedModes = settings_.AppliedModes;
   keyDefine->SetHost(std::move(host));
-  keyDefine->Create();
-  place(Page::KeyDefine, keyDefine);
   applyRunner_.SetMacroStore(&keyDefine->Macros());
 
-  for (CPageDialog* page : pages_) {
-    if (page) page->installEventFilter(this);
-  }
+  for (CPageDialog* page : pages_) page->installEventFilter(this);
   // The restore of the advanced page, once confirmed: the four editing records go back to the
   // factory settings (nothing else: not the mouse, the desktop, the files or the applied
   // records), and every page shows the first mode.
-  AdvancePage()->SetRestoreHandler([this] {
+  static_cast<CAdvanceSettingPage*>(pages_[IndexOf(Page::Advance)])->SetRestoreHandler([this] {
     settings_.ResetAllModesToDefaults();
     RefreshModeView();
   });
@@ -90,15 +174,74 @@ void CKavrinDireZerudDlg::CreatePages() {
           [this](Qt::ApplicationState state) {
             if (state != Qt::ApplicationActive) CloseFunctionMenu();
           });
+
+  // The pages of the start-up tab are skinned now, the others once the window has been painted
+  // (or when their tab is chosen first).
+  for (const PageEntry* entry : SkinOrder()) {
+    if (TabOf(kStartupTab).Shows(entry->page)) SkinPage(entry->page);
+  }
 }
 
-void CKavrinDireZerudDlg::RefreshPages() {
+void CKavrinDireZerudDlg::SkinPage(Page page) {
+  CPageDialog* made = pages_[IndexOf(page)];
+  if (!made || made->Initialised()) return;
+  made->Create();
+  // It shows the record of the current mode when the other pages have been given one, and it
+  // is shown only with its tab.
+  if (pagesAttached_) RefreshPages(page);
+  if (TabOf(shownTab_).Shows(page)) {
+    ui::ShowWindow(made, ui::SW_SHOWNORMAL);
+  } else {
+    made->hide();
+  }
+  if (PagesSkinned()) EndImageDecoding();
+}
+
+bool CKavrinDireZerudDlg::PagesSkinned() const {
+  return std::all_of(std::begin(pages_), std::end(pages_),
+                     [](const CPageDialog* p) { return !p || p->Initialised(); });
+}
+
+void CKavrinDireZerudDlg::SkinPagesLater() {
+  if (skinPagesPosted_ || destroyed_ || PagesSkinned()) return;
+  skinPagesPosted_ = true;
+  // One page a turn of the event loop, so that input and painting are served in between.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        skinPagesPosted_ = false;
+        // Apply's worker reads the records that a page is given; Apply asks again when it ends.
+        if (destroyed_ || applyRunner_.Running()) return;
+        for (const PageEntry* entry : SkinOrder()) {
+          const CPageDialog* page = pages_[IndexOf(entry->page)];
+          if (page && !page->Initialised()) {
+            SkinPage(entry->page);
+            break;
+          }
+        }
+        SkinPagesLater();
+      },
+      Qt::QueuedConnection);
+}
+
+void CKavrinDireZerudDlg::RefreshPages(std::optional<Page> only) {
+  pagesAttached_ = true;
   settings::tagMODEINFO& record = settings_.CurrentEditingMode();
-  if (CLightSettingPage* light = LightPage()) light->SetLightData(&record.light);
-  if (CSensitivityPage* sensitivity = SensitivityPage()) sensitivity->AttachModeInfo(&record);
-  if (CKeyDefineSettingPage* keyDefine = KeyDefinePage()) keyDefine->SetKeyData(record.keys);
-  if (CAdvanceSettingPage* advance = AdvancePage()) advance->AttachModeInfo(&record);
-  if (CSystemSettingPage* system = SystemPage()) system->AttachModeInfo(&record);
+  // A page that has not been skinned yet is given the record when it is.
+  const auto ready = [&](Page page) -> CPageDialog* {
+    CPageDialog* p = pages_[IndexOf(page)];
+    return p && p->Initialised() && (!only || *only == page) ? p : nullptr;
+  };
+  if (auto* light = static_cast<CLightSettingPage*>(ready(Page::Light)))
+    light->SetLightData(&record.light);
+  if (auto* sensitivity = static_cast<CSensitivityPage*>(ready(Page::Sensitivity)))
+    sensitivity->AttachModeInfo(&record);
+  if (auto* keyDefine = static_cast<CKeyDefineSettingPage*>(ready(Page::KeyDefine)))
+    keyDefine->SetKeyData(record.keys);
+  if (auto* advance = static_cast<CAdvanceSettingPage*>(ready(Page::Advance)))
+    advance->AttachModeInfo(&record);
+  if (auto* system = static_cast<CSystemSettingPage*>(ready(Page::System)))
+    system->AttachModeInfo(&record);
 }
 
 void CKavrinDireZerudDlg::DeletePages() {
@@ -111,32 +254,28 @@ void CKavrinDireZerudDlg::DeletePages() {
   }
 }
 
-void CKavrinDireZerudDlg::ShowTab(Button tab, std::initializer_list<Page> shown) {
-  for (int i = 0; i < kPageCount; ++i) {
-    CPageDialog* page = pages_[i];
-    if (!page) continue;
-    bool show = false;
-    for (Page s : shown) show = show || static_cast<int>(s) == i;
+void CKavrinDireZerudDlg::ShowTab(Button tabButton) {
+  const Tab& tab = TabOf(tabButton);
+  shownTab_ = tabButton;
+  // A tab clicked before its pages were skinned skins them now, with the images decoded ahead.
+  for (size_t i = 0; i < tab.count; ++i) SkinPage(tab.pages[i]);
+  for (const PageEntry& entry : kPageTable) {
+    CPageDialog* page = pages_[IndexOf(entry.page)];
+    if (!page || !page->Initialised()) continue;
     // Shown directly: a page's own visibility flag plays no part here.
-    if (show) {
+    if (tab.Shows(entry.page)) {
       ui::ShowWindow(page, ui::SW_SHOWNORMAL);
     } else {
       page->hide();
     }
   }
-  for (Button t : kTabs) ButtonOf(t).SetCheckState(t == tab ? 1 : 0);
+  for (const Tab& t : kTabs) ButtonOf(t.button).SetCheckState(t.button == tabButton ? 1 : 0);
 }
 
-void CKavrinDireZerudDlg::ShowLightPage() { ShowTab(Button::Light, {Page::Light}); }
-void CKavrinDireZerudDlg::ShowSensitivityPage() {
-  ShowTab(Button::Sensitivity, {Page::Sensitivity});
-}
-void CKavrinDireZerudDlg::ShowKeyDefinePage() {
-  ShowTab(Button::KeyDefine, {Page::KeyDefine, Page::MousePicture});
-}
-void CKavrinDireZerudDlg::ShowAdvancePage() {
-  ShowTab(Button::Advance, {Page::System, Page::Advance});
-}
+void CKavrinDireZerudDlg::ShowLightPage() { ShowTab(Button::Light); }
+void CKavrinDireZerudDlg::ShowSensitivityPage() { ShowTab(Button::Sensitivity); }
+void CKavrinDireZerudDlg::ShowKeyDefinePage() { ShowTab(Button::KeyDefine); }
+void CKavrinDireZerudDlg::ShowAdvancePage() { ShowTab(Button::Advance); }
 
 void CKavrinDireZerudDlg::CloseFunctionMenu() {
   CKeyDefineSettingPage* keyDefine = KeyDefinePage();

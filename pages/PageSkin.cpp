@@ -9,11 +9,11 @@
 
 namespace pages {
 
-PageSheets PageSheets::Load(const CPageDialog& page) {
+PageSheets PageSheets::Load(CPageDialog& page) {
   const auto load = [&](std::u16string_view key) {
     return skin::LoadSkinImage(page.ImageFolder(), page.SkinFile(), page.Section(), key);
   };
-  return {load(u"NormalImage"), load(u"OverImage"), load(u"DownImage")};
+  return {page.TakeNormalSheet(), load(u"OverImage"), load(u"DownImage")};
 }
 
 QRect ReadPageRect(const CPageDialog& page, std::u16string_view key) {

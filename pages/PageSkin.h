@@ -17,13 +17,14 @@ class QWidget;
 namespace pages {
 
 // The three sheets of a page's section ("NormalImage", "OverImage", "DownImage"), held while
-// the page builds its controls; a sheet that does not load is null.
+// the page builds its controls; a sheet that does not load is null. The normal sheet is the one
+// the page's background was cut from (CPageDialog::TakeNormalSheet), not decoded again.
 struct PageSheets {
   QImage normal;
   QImage over;
   QImage down;
 
-  static PageSheets Load(const CPageDialog& page);
+  static PageSheets Load(CPageDialog& page);
 };
 
 // The rectangle of `key` in the page's section (x, y, w, h in the main window's client area).

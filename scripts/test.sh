@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the whole suite in the default build,
-# again under AddressSanitizer + UndefinedBehaviorSanitizer, and the device and hook suites under
-# ThreadSanitizer; then configures and builds a packager's plain Release build (warnings not
-# errors, no tests run). Exits non-zero when any build or test fails.
+# again under AddressSanitizer + UndefinedBehaviorSanitizer, and the device, hook and start-up
+# suites under ThreadSanitizer; then configures and builds a packager's plain Release build
+# (warnings not errors, no tests run). Exits non-zero when any build or test fails.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 ./scripts/install-deps.sh || exit 1

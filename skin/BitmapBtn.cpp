@@ -6,6 +6,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <iterator>
+
 #include "platform/ui/CaptionFont.h"
 #include "platform/ui/ImageFile.h"
 #include "platform/ui/WindowMessage.h"
@@ -35,10 +38,14 @@ void CBitmapBtn::SetStateImages(int x, int y, int w, int h, const QImage* normal
                                 const QImage* overSheet, const QImage* downSheet,
                                 const QImage* disabledSheet) {
   const QRect block(x, y, w, h);
-  normal_ = ui::CutImage(normalSheet, block);
-  over_ = ui::CutImage(overSheet, block);
-  down_ = ui::CutImage(downSheet, block);
-  disabled_ = ui::CutImage(disabledSheet, block);
+  // A sheet given for more than one look (the disabled look is the normal one's, as a rule) is
+  // cut once and the looks share the cut.
+  const QImage* sheets[] = {normalSheet, overSheet, downSheet, disabledSheet};
+  QImage* looks[] = {&normal_, &over_, &down_, &disabled_};
+  for (size_t i = 0; i < std::size(looks); ++i) {
+    const size_t first = static_cast<size_t>(std::find(sheets, sheets + i, sheets[i]) - sheets);
+    *looks[i] = first < i ? *looks[first] : ui::CutImage(sheets[i], block);
+  }
   update();
 }
 

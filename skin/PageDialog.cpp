@@ -29,6 +29,7 @@ void CPageDialog::Create() {
   if (initialised_) return;
   initialised_ = true;
   OnInitDialog();
+  normalSheet_.reset();
 }
 
 int CPageDialog::DoModal() {
@@ -46,6 +47,7 @@ bool CPageDialog::LoadSkin() {
   setGeometry(place.x(), place.y(), qMax(0, place.width()), qMax(0, place.height()));
 
   const QImage sheet = LoadSkinImage(u"NormalImage");
+  normalSheet_ = sheet;
   if (sheet.isNull()) return false;
 
   const QImage background = ui::CopyBlockOpaque(sheet, place);
@@ -84,6 +86,13 @@ void CPageDialog::OnCancel() { done(ui::IDCANCEL); }
 
 void CPageDialog::OnLButtonDown(ui::WPARAM flags, const QPoint& point) {
   ui::PostMessage(parentWidget(), ui::WM_LBUTTONDOWN, flags, ui::MakeLParam(point.x(), point.y()));
+}
+
+QImage CPageDialog::TakeNormalSheet() {
+  if (!normalSheet_) return LoadSkinImage(u"NormalImage");
+  QImage sheet = *std::move(normalSheet_);
+  normalSheet_.reset();
+  return sheet;
 }
 
 QRect CPageDialog::ReadSkinRect(std::u16string_view key) const {

@@ -7,6 +7,7 @@
 #include <QRect>
 #include <QString>
 
+#include <optional>
 #include <string_view>
 
 #include "platform/ui/WindowMessage.h"
@@ -52,6 +53,14 @@ class CPageDialog : public QDialog {
   const QString& Section() const { return section_; }
   const CINIFile& SkinFile() const { return skinFile_; }
   bool IsPageVisible() const { return visible_ != 0; }
+  // Whether the window has been initialised (Create, DoModal).
+  bool Initialised() const { return initialised_; }
+
+  // The sheet "NormalImage" that LoadSkin decoded for the background, handed on once to the
+  // code that cuts the controls from it (a null image when it did not load); it is decoded here
+  // when LoadSkin has not decoded it. LoadSkin's sheet is let go once the window is
+  // initialised, whether it was taken or not.
+  QImage TakeNormalSheet();
 
  protected:
   // Runs LoadSkin; returns true.
@@ -92,4 +101,5 @@ class CPageDialog : public QDialog {
   int visible_ = 1;
   bool initialised_ = false;
   QPoint lastPressGlobal_;
+  std::optional<QImage> normalSheet_;  // LoadSkin's until it is taken
 };

@@ -8,7 +8,7 @@ CProgressDlg::~CProgressDlg() = default;
 
 bool CProgressDlg::LoadSkin() {
   const bool loaded = CPageDialog::LoadSkin();
-  const QImage normal = LoadSkinImage(u"NormalImage");
+  const QImage normal = TakeNormalSheet();
   const QImage down = LoadSkinImage(u"DownImage");
   const QRect r = ReadSkinRect(u"ProgressBarRect");
   bar_.Create(QRect(r.x(), r.y(), qMax(0, r.width()), qMax(0, r.height())), this, 0);

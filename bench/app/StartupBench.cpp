@@ -1,10 +1,11 @@
-// The built program with the simulated mouse on an Xvfb of its own: the time from starting the
-// process to its main window shown (mapped and painted with the skin), the resident memory once
-// it idles, and the processor time it uses while idle for ten seconds.
+// The built program with the simulated mouse, beside the floor (a minimal Qt 6 Widgets program
+// showing one window, bench/app/FloorWindow.cpp), on one Xvfb with openbox and trayer: the time
+// from starting the process to its main window shown (mapped and painted), the resident memory
+// once it idles and the processor time it uses while idle for ten seconds. Each round starts the
+// floor and the program one after the other, so every figure comes with the floor's of the same
+// run and the ratio program ÷ floor.
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <QImage>
 #include <QLibraryInfo>
@@ -12,9 +13,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <map>
+#include <optional>
 
 #include "bench/app/ProcessTimes.h"
+#include "tests/app/DesktopUnderX.h"
 #include "tests/app/ProgramSession.h"
 
 namespace {
@@ -23,7 +26,74 @@ using apptest::Child;
 using apptest::Clock;
 using apptest::WaitFor;
 
-// A private runtime, data and configuration folder, and the environment that uses them.
+// A point inside both windows, relative to their top-left corner, and what it shows there.
+const QPoint kProbe(300, 30);
+const QRgb kFloorColour = qRgb(0x20, 0x60, 0xA0);
+
+// The X server with a window manager and a notification area, as a user's desktop has them.
+struct Desktop {
+  Desktop() {
+    if (!server.Problem().empty()) {
+      problem = server.Problem();
+      return;
+    }
+    if (!desk.Connected() || !tools.Ok()) {
+      problem = "no X connection or folder";
+      return;
+    }
+    wm = tools.Tool("/usr/bin/openbox", {"--sm-disable"});
+    tray = tools.Tool("/usr/bin/trayer", {"--edge", "bottom", "--align", "right"});
+    if (!wm || !tray) {
+      problem = "openbox or trayer is not installed";
+      return;
+    }
+    if (!WaitFor([&] { return desk.RootHas("_NET_SUPPORTING_WM_CHECK"); }, 10000) ||
+        !WaitFor([&] { return desk.SelectionOwned("_NET_SYSTEM_TRAY_S0"); }, 10000)) {
+      problem = "openbox or trayer did not start";
+    }
+  }
+
+  apptest::Xvfb server{1280, 800};
+  apptest::Desk desk{server.Display()};
+  apptest::DesktopSession tools{server.Display()};
+  std::optional<Child> wm;
+  std::optional<Child> tray;
+  std::string problem;
+  QImage background{QStringLiteral(KDZ_PROGRAM_DIR "/Skin/MainWindow_BackGround.png")};
+};
+
+Desktop& Shared() {
+  static Desktop* desktop = new Desktop;
+  return *desktop;
+}
+
+// The largest window of `pid` that is mapped, in root coordinates; empty while there is none.
+std::optional<QRect> ShownWindow(apptest::Desk& desk, pid_t pid) {
+  std::optional<QRect> best;
+  for (const apptest::Desk::Found& f : desk.WindowsOf(pid)) {
+    const auto area = [](const QRect& r) { return r.width() * r.height(); };
+    if (!best || area(f.geometry) > area(*best)) best = f.geometry;
+  }
+  return best;
+}
+
+// Waits until the window of `pid` shows `colour` at the probe; false after 20 s.
+bool WaitPainted(Desktop& d, apptest::XClient& x, pid_t pid, QRgb colour, int pollMs) {
+  std::optional<QRect> placed;
+  if (!WaitFor([&] { return (placed = ShownWindow(d.desk, pid)).has_value(); }, 20000, pollMs))
+    return false;
+  return WaitFor(
+      [&] {
+        const QImage shot = x.Capture(QRect(placed->topLeft() + kProbe, QSize(1, 1)));
+        if (!shot.isNull() && shot.pixel(0, 0) == colour) return true;
+        // The window manager may still move it.
+        if (std::optional<QRect> now = ShownWindow(d.desk, pid)) placed = now;
+        return false;
+      },
+      20000, pollMs);
+}
+
+// A private runtime, data and configuration folder for one start.
 class Session : public apptest::ProgramSession {
  public:
   using ProgramSession::ProgramSession;
@@ -32,18 +102,10 @@ class Session : public apptest::ProgramSession {
   }
 };
 
-// Waits until the program's window is on the screen with its skin painted; false after 20 s.
-bool WaitShown(apptest::XClient& x, pid_t pid, const QImage& background, int pollMs) {
-  const QPoint probe(300, 30);
-  return WaitFor(
-      [&] {
-        const Window w = x.WindowOf(pid);
-        if (w == 0) return false;
-        const QRect placed = x.Geometry(w);
-        const QImage shot = x.Capture(QRect(placed.topLeft() + probe, QSize(1, 1)));
-        return !shot.isNull() && shot.pixel(0, 0) == background.pixel(probe);
-      },
-      20000, pollMs);
+void Stop(const Session& session, Child& program) {
+  Child exit = session.Start({"exit"});
+  exit.Wait(10000);
+  program.Wait(10000);
 }
 
 // A copy of the program folder (the program, its skin and its language file); removed at exit.
@@ -106,42 +168,63 @@ class UntranslatedProgram : public ProgramCopy {
   }
 };
 
-void Stop(const Session& session, Child& program) {
-  Child exit = session.Start({"exit"});
-  exit.Wait(10000);
-  program.Wait(10000);
+// Seconds from starting the floor to its window painted; negative when it never is.
+double FloorStartToShown(Desktop& d, apptest::XClient& x) {
+  const auto start = Clock::now();
+  Child floor(KDZ_FLOOR_PROGRAM, {}, d.tools.Env(), d.tools.Folder() + "/floor.log");
+  const bool shown = WaitPainted(d, x, floor.Pid(), kFloorColour, 2);
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  return shown ? seconds : -1;
 }
 
-struct Fixture {
-  apptest::Xvfb server{1280, 800};
-  QImage background{QStringLiteral(KDZ_PROGRAM_DIR "/Skin/MainWindow_BackGround.png")};
-};
-
-Fixture& Shared() {
-  static Fixture* fixture = new Fixture;
-  return *fixture;
-}
-
-// The time from starting `program` to its main window shown, in a fresh session each time.
-void MeasureStartToShown(benchmark::State& state, const std::string& program) {
-  Fixture& f = Shared();
-  if (!f.server.Problem().empty()) return state.SkipWithError(f.server.Problem().c_str());
-  apptest::XClient x(f.server.Display());
+// Rounds of the floor's start and then the program's, each in a fresh session; the program's
+// time is the iteration's. `environment` is added to the program's.
+void MeasureStartToShown(benchmark::State& state, const std::string& program,
+                         const std::map<std::string, std::string>& environment = {}) {
+  Desktop& d = Shared();
+  if (!d.problem.empty()) return state.SkipWithError(d.problem.c_str());
+  apptest::XClient x(d.server.Display());
+  double floorSeconds = 0;
+  double ratio = 0;
   for (auto _ : state) {
-    Session session(f.server.Display());
+    const double floor = FloorStartToShown(d, x);
+    if (floor < 0) return state.SkipWithError("the floor's window was not shown");
+    Session session(d.server.Display());
+    for (const auto& [name, value] : environment) session.SetEnv(name, value);
     const auto start = Clock::now();
     Child child = session.Start({}, program);
-    if (!WaitShown(x, child.Pid(), f.background, 2)) return state.SkipWithError("not shown");
-    state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+    if (!WaitPainted(d, x, child.Pid(), d.background.pixel(kProbe), 2))
+      return state.SkipWithError("not shown");
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    state.SetIterationTime(seconds);
+    floorSeconds += floor;
+    ratio += seconds / floor;
     Stop(session, child);
   }
+  state.counters["floor_ms"] =
+      benchmark::Counter(floorSeconds * 1000, benchmark::Counter::kAvgIterations);
+  state.counters["ratio"] = benchmark::Counter(ratio, benchmark::Counter::kAvgIterations);
 }
 
 void BM_StartToMainWindowShown(benchmark::State& state) { MeasureStartToShown(state, KDZ_PROGRAM); }
 BENCHMARK(BM_StartToMainWindowShown)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(5);
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
+
+// The same with the skin's images decoded one after the other where each is needed, on the
+// user-interface thread, to show what decoding them ahead on worker threads gains.
+void BM_StartToMainWindowShownDecodingSerially(benchmark::State& state) {
+  MeasureStartToShown(state, KDZ_PROGRAM, {{"KDZ_IMAGE_DECODE_THREADS", "0"}});
+}
+BENCHMARK(BM_StartToMainWindowShownDecodingSerially)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
 
 // The same without the translation of Qt's own texts: the translation's share of the start.
 void BM_StartToMainWindowShownWithoutQtTranslation(benchmark::State& state) {
@@ -151,7 +234,9 @@ void BM_StartToMainWindowShownWithoutQtTranslation(benchmark::State& state) {
 BENCHMARK(BM_StartToMainWindowShownWithoutQtTranslation)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(5);
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
 
 void BM_StartToMainWindowShownWithBigSkinFile(benchmark::State& state) {
   static const BigSkinProgram copy;
@@ -163,7 +248,9 @@ void BM_StartToMainWindowShownWithBigSkinFile(benchmark::State& state) {
 BENCHMARK(BM_StartToMainWindowShownWithBigSkinFile)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
-    ->Iterations(5);
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->DisplayAggregatesOnly(true);
 
 // Resident memory (kB) of a process, from /proc.
 long ResidentKb(pid_t pid) {
@@ -174,20 +261,31 @@ long ResidentKb(pid_t pid) {
   return -1;
 }
 
+// The program and the floor shown side by side, then left alone.
 void BM_Idle(benchmark::State& state) {
-  Fixture& f = Shared();
-  if (!f.server.Problem().empty()) return state.SkipWithError(f.server.Problem().c_str());
-  apptest::XClient x(f.server.Display());
+  Desktop& d = Shared();
+  if (!d.problem.empty()) return state.SkipWithError(d.problem.c_str());
+  apptest::XClient x(d.server.Display());
   for (auto _ : state) {
-    Session session(f.server.Display());
+    Child floor(KDZ_FLOOR_PROGRAM, {}, d.tools.Env(), d.tools.Folder() + "/floor.log");
+    Session session(d.server.Display());
     Child program = session.Start();
-    if (!WaitShown(x, program.Pid(), f.background, 20)) return state.SkipWithError("not shown");
+    if (!WaitPainted(d, x, floor.Pid(), kFloorColour, 20) ||
+        !WaitPainted(d, x, program.Pid(), d.background.pixel(kProbe), 20))
+      return state.SkipWithError("not shown");
     std::this_thread::sleep_for(std::chrono::seconds(2));  // settled
     const double before = benchutil::CpuSeconds(program.Pid());
+    const double floorBefore = benchutil::CpuSeconds(floor.Pid());
     std::this_thread::sleep_for(std::chrono::seconds(10));
     const double used = benchutil::CpuSeconds(program.Pid()) - before;
-    state.counters["rss_MiB"] = static_cast<double>(ResidentKb(program.Pid())) / 1024.0;
+    const double floorUsed = benchutil::CpuSeconds(floor.Pid()) - floorBefore;
+    const double rss = static_cast<double>(ResidentKb(program.Pid())) / 1024.0;
+    const double floorRss = static_cast<double>(ResidentKb(floor.Pid())) / 1024.0;
+    state.counters["rss_MiB"] = rss;
+    state.counters["floor_rss_MiB"] = floorRss;
+    state.counters["rss_ratio"] = rss / floorRss;
     state.counters["cpu_ms_in_10s"] = used * 1000.0;
+    state.counters["floor_cpu_ms_in_10s"] = floorUsed * 1000.0;
     state.counters["cpu_percent"] = used / 10.0 * 100.0;
     Stop(session, program);
   }

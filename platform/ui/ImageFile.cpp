@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/sys/ReadFile.h"
+#include "platform/ui/ImagePrefetch.h"
 
 namespace ui {
 namespace {
@@ -19,6 +20,12 @@ constexpr size_t kMaxImageFileBytes = 64u << 20;
 }  // namespace
 
 QImage LoadImageFile(const QString& path) {
+  if (path.isEmpty()) return QImage();
+  if (std::optional<QImage> prefetched = ImagePrefetch::Take(path)) return *std::move(prefetched);
+  return DecodeImageFile(path);
+}
+
+QImage DecodeImageFile(const QString& path) {
   if (path.isEmpty()) return QImage();
   // Read as a regular file only, without waiting: a named pipe or a device in the program
   // folder is a missing image, never a hang.

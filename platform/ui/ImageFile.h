@@ -9,8 +9,12 @@
 namespace ui {
 
 // The image in the file, or a null image when the file is missing, is not a regular file (a
-// named pipe is not waited for) or cannot be decoded.
+// named pipe is not waited for) or cannot be decoded. An image that a live ImagePrefetch was
+// asked for is taken from it rather than decoded again.
 QImage LoadImageFile(const QString& path);
+
+// The same, always decoded here and now.
+QImage DecodeImageFile(const QString& path);
 
 // A copy of the block `rect` of `sheet`, keeping its alpha. A null sheet, an empty rectangle or
 // one that does not lie wholly inside the sheet gives a null image.

@@ -267,7 +267,7 @@ class DesktopSession {
     env_ = {
         {"DISPLAY", display},
         {"WAYLAND_DISPLAY", ""},
-        {"DBUS_SESSION_BUS_ADDRESS", ""},
+        {"DBUS_SESSION_BUS_ADDRESS", NoSessionBus(folder_)},
         {"HOME", folder_ + "/home"},
         {"QT_QPA_PLATFORM", "xcb"},
         {"XDG_RUNTIME_DIR", folder_ + "/runtime"},

@@ -1,6 +1,7 @@
 // The main window's settings pages: which pages each tab shows, the record every page holds,
 // and the pages' messages while Apply runs.
 #include <QPointer>
+#include <QTest>
 
 #include <optional>
 #include <ostream>
@@ -40,6 +41,19 @@ class PageHostTest : public AppFixture {
       if (window->ButtonOf(t).GetCheckState()) checked.insert(t);
     }
     return checked;
+  }
+  // The pages that have been skinned, looked at without skinning any (PageOf would).
+  std::set<Page> SkinnedPages() {
+    std::set<Page> skinned;
+    const QList<CPageDialog*> made = window->findChildren<CPageDialog*>(Qt::FindDirectChildrenOnly);
+    for (qsizetype i = 0; i < made.size() && i < qsizetype(std::size(kPages)); ++i) {
+      if (made[i]->Initialised()) skinned.insert(kPages[i]);
+    }
+    return skinned;
+  }
+  bool AllPagesSkinned() {
+    return QTest::qWaitFor([this] { return SkinnedPages().size() == std::size(kPages); },
+                           uitest::kWaitMs);
   }
   // `wanted` without the pages that do not exist.
   std::set<Page> Existing(std::set<Page> wanted) {
@@ -123,6 +137,63 @@ INSTANTIATE_TEST_SUITE_P(
                 Button::KeyDefine},
         TabCase{"Advance", Button::Advance, {Page::System, Page::Advance}, Button::Advance}),
     [](const auto& info) { return std::string(info.param.name); });
+
+const std::set<Page> kStartupTabPages = {Page::KeyDefine, Page::MousePicture};
+
+// The start-up tab's pages are skinned before the window is first shown, the others only once
+// it has been painted; then they hold the current record and stay behind the start-up tab.
+TEST_F(PageHostTest, TheOtherTabsPagesAreSkinnedOnceTheWindowHasBeenPainted) {
+  Start();
+  ASSERT_TRUE(window->isVisible());
+  EXPECT_EQ(SkinnedPages(), kStartupTabPages);
+  ASSERT_TRUE(AllPagesSkinned());
+  EXPECT_EQ(ShownPages(), kStartupTabPages);
+  EXPECT_EQ(CheckedTabs(), std::set<Button>{Button::KeyDefine});
+  ExpectPagesHoldTheCurrentRecord();
+}
+
+// A tab chosen before its pages were skinned skins them there and then: they show, with the
+// current record, and only they.
+TEST_F(PageHostTest, ATabChosenBeforeItsPagesAreSkinnedShowsThemSkinned) {
+  Start();
+  Click(Button::ConfigFile3);
+  ASSERT_FALSE(SkinnedPages().count(Page::Light));
+  Click(Button::Light);
+  EXPECT_TRUE(SkinnedPages().count(Page::Light));
+  auto* light = static_cast<CLightSettingPage*>(window->PageOf(Page::Light));
+  EXPECT_EQ(light->Attached(), &window->Settings().EditingModes[2].light);
+  EXPECT_EQ(ShownPages(), std::set<Page>{Page::Light});
+  // Those skinned later stay hidden behind it.
+  ASSERT_TRUE(AllPagesSkinned());
+  EXPECT_EQ(ShownPages(), std::set<Page>{Page::Light});
+  ExpectPagesHoldTheCurrentRecord();
+}
+
+// Pages do not wait for a paint that does not come: a window hidden at start-up (no mouse of
+// the skin's id) skins them in the next turns, one shown but never painted after the wait.
+TEST_F(PageHostTest, PagesDoNotWaitForAPaintThatDoesNotCome) {
+  const auto start = [this](int paintWaitMs, bool painted) {
+    CKavrinDireZerudDlg::Options options = WindowOptions();
+    options.paintWaitMs = paintWaitMs;
+    window = std::make_unique<CKavrinDireZerudDlg>(options);
+    // Without updates no paint reaches the window, as if it were never exposed.
+    if (!painted) window->setUpdatesEnabled(false);
+    window->Create();
+  };
+  backend.Mouse().SetDeviceId(0x01020304);
+  start(60000, true);
+  ASSERT_FALSE(window->isVisible());
+  EXPECT_TRUE(AllPagesSkinned());
+
+  backend.Mouse().SetDeviceId(sim::kDefaultDeviceId);
+  start(60000, false);
+  ASSERT_TRUE(window->isVisible());
+  QTest::qWait(100);
+  EXPECT_EQ(SkinnedPages(), kStartupTabPages) << "skinned before the paint";
+  start(50, false);
+  EXPECT_TRUE(AllPagesSkinned());
+  EXPECT_EQ(ShownPages(), kStartupTabPages);
+}
 
 TEST_F(PageHostTest, TabsShowPagesWhateverTheirSkinSaysOfVisibility) {
   programFolder = CopyProgramFolder();

@@ -31,6 +31,7 @@ class ProgramSession {
     ::chmod((folder_ + "/runtime").c_str(), 0700);
     env_ = {{"DISPLAY", display},
             {"WAYLAND_DISPLAY", ""},
+            {"DBUS_SESSION_BUS_ADDRESS", NoSessionBus(folder_)},
             {"QT_QPA_PLATFORM", "xcb"},
             {"XDG_RUNTIME_DIR", folder_ + "/runtime"},
             {"XDG_DATA_HOME", folder_ + "/data"},
@@ -46,6 +47,8 @@ class ProgramSession {
   ProgramSession& operator=(const ProgramSession&) = delete;
 
   bool Ok() const { return !folder_.empty(); }
+  // Sets a variable of the program's environment; an empty value removes it.
+  void SetEnv(const std::string& name, const std::string& value) { env_[name] = value; }
   const std::string& Folder() const { return folder_; }
   std::string StatePath() const { return folder_ + "/mouse.state"; }
   Child Start(const std::string& program, std::vector<std::string> args = {}) const {

@@ -18,6 +18,14 @@ using testutil::Clock;
 using testutil::WaitFor;
 using uitest::XClient;
 
+// The session bus address of a program started in the folder `folder`: one that connects to
+// nothing, so the program goes without a bus at once. With no address at all the bus library
+// forks to launch a bus, and a fork while other threads allocate leaves the child hanging in
+// the allocator of AddressSanitizer (that of GCC 12 does not guard it against fork).
+inline std::string NoSessionBus(const std::string& folder) {
+  return "unix:path=" + folder + "/no-session-bus";
+}
+
 // An Xvfb on a display number it picks itself, with a white root window.
 class Xvfb : public testutil::XvfbServer {
  public:

@@ -4,6 +4,8 @@
 
 #include <QKeyEvent>
 
+#include <functional>
+
 #include "platform/ui/WindowPlacement.h"
 #include "skin/BitmapBtn.h"
 #include "tests/skin/SkinFixture.h"
@@ -116,6 +118,42 @@ TEST_F(PageDialogTest, APressOnTheBackgroundReachesTheParentOnly) {
   uitest::Release(&button, QPoint(40, 40));
   uitest::Drain();
   EXPECT_TRUE(owner.Of(ui::WM_LBUTTONDOWN).empty());
+}
+
+// A page that cuts its controls from the sheet of its background, as the settings pages do;
+// the sheet file changes between the two.
+class SheetTaker : public CPageDialog {
+ public:
+  SheetTaker(const CINIFile& ini, const QString& folder, QWidget* parent, std::function<void()> between)
+      : CPageDialog(Kind::Page, ini, folder, "P", parent), between_(std::move(between)) {}
+  bool LoadSkin() override {
+    const bool loaded = CPageDialog::LoadSkin();
+    between_();
+    taken = TakeNormalSheet();
+    takenAgain = TakeNormalSheet();
+    return loaded;
+  }
+  QImage taken, takenAgain;
+
+ private:
+  std::function<void()> between_;
+};
+
+// The sheet the background was cut from is handed on once rather than decoded again, and the
+// window keeps it no longer than its initialisation, whether it was taken or not.
+TEST_F(PageDialogTest, TheBackgroundsSheetIsHandedOnOnceAndNotKept) {
+  WriteSkin("[P]\nWindowsRect=0,0,100,60\nNormalImage=Skin\\sheet.png\nVisable=1\n");
+  const QImage first = CoordinateSheet(300, 200);
+  const QImage second = uitest::Solid(300, 200, Qt::green).convertToFormat(QImage::Format_RGB32);
+  SheetTaker taker(ini, dir.Path(), &owner, [&] { dir.Save("Skin/sheet.png", second); });
+  taker.Create();
+  EXPECT_EQ(taker.taken.convertToFormat(QImage::Format_RGB32), first);
+  EXPECT_EQ(taker.takenAgain.convertToFormat(QImage::Format_RGB32), second);
+
+  dir.Save("Skin/sheet.png", first);
+  auto page = MakePage("P");
+  dir.Save("Skin/sheet.png", second);
+  EXPECT_EQ(page->TakeNormalSheet().convertToFormat(QImage::Format_RGB32), second);
 }
 
 class KeyCounter : public uitest::MessageRecorder {

@@ -1,0 +1,164 @@
+#include "platform/ui/ImagePrefetch.h"
+
+#include <algorithm>
+#include <condition_variable>
+#include <mutex>
+#include <utility>
+
+#include "platform/ui/ImageFile.h"
+
+namespace ui {
+
+struct ImagePrefetch::State {
+  enum class Stage { Waiting, Decoding, Decoded, Dropped };
+  struct Entry {
+    QString path;  // never changed once the entry is made
+    int owed = 0;
+    Stage stage = Stage::Waiting;
+    QImage image;
+  };
+
+  // The next entry no one has begun, marked as being decoded; null when there is none.
+  Entry* Begin() {
+    for (; next < entries.size(); ++next) {
+      if (entries[next].stage == Stage::Waiting) {
+        entries[next].stage = Stage::Decoding;
+        return &entries[next++];
+      }
+    }
+    return nullptr;
+  }
+  void Finish(Entry& entry, QImage image) {
+    ++decodes;
+    entry.image = std::move(image);
+    entry.stage = Stage::Decoded;
+    done.notify_all();
+  }
+  void Work() {
+    std::unique_lock<std::mutex> hold(lock);
+    while (Entry* entry = Begin()) {
+      hold.unlock();
+      QImage image = DecodeImageFile(entry->path);
+      hold.lock();
+      Finish(*entry, std::move(image));
+    }
+  }
+  std::optional<QImage> Take(const QString& path) {
+    std::unique_lock<std::mutex> hold(lock);
+    const auto found = std::find_if(entries.begin(), entries.end(), [&](const Entry& e) {
+      return e.owed > 0 && e.stage != Stage::Dropped && e.path == path;
+    });
+    if (found == entries.end()) return std::nullopt;
+    Entry& entry = *found;
+    if (entry.stage == Stage::Waiting) {
+      // No worker has got to it yet: decoding it here is quicker than waiting for one.
+      entry.stage = Stage::Decoding;
+      hold.unlock();
+      QImage image = DecodeImageFile(entry.path);
+      hold.lock();
+      Finish(entry, std::move(image));
+    }
+    done.wait(hold, [&] { return entry.stage == Stage::Decoded || entry.stage == Stage::Dropped; });
+    if (entry.stage == Stage::Dropped) return std::nullopt;
+    // The last hand-out leaves nothing behind.
+    return --entry.owed > 0 ? entry.image : std::exchange(entry.image, QImage());
+  }
+  // Drops every image that is not being decoded and refuses later hand-outs of them; what is
+  // being decoded is still handed out to those who wait for it.
+  void Drop() {
+    std::lock_guard<std::mutex> hold(lock);
+    for (Entry& entry : entries) {
+      if (entry.stage == Stage::Decoding) continue;
+      entry.stage = Stage::Dropped;
+      entry.image = QImage();
+    }
+    next = entries.size();
+    done.notify_all();
+  }
+
+  mutable std::mutex lock;
+  std::condition_variable done;
+  std::vector<Entry> entries;  // in the order of decoding; its size never changes
+  size_t next = 0;             // entries before it have all been begun
+  int decodes = 0;
+};
+
+namespace {
+
+// The prefetches alive, which LoadImageFile asks.
+std::mutex& RegistryLock() {
+  static std::mutex lock;
+  return lock;
+}
+std::vector<std::shared_ptr<ImagePrefetch::State>>& Registry() {
+  static auto* registry = new std::vector<std::shared_ptr<ImagePrefetch::State>>;
+  return *registry;
+}
+
+}  // namespace
+
+ImagePrefetch::ImagePrefetch(const QStringList& paths, int threads)
+    : state_(std::make_shared<State>()) {
+  for (const QString& path : paths) {
+    if (path.isEmpty()) continue;
+    auto same = std::find_if(state_->entries.begin(), state_->entries.end(),
+                             [&](const State::Entry& e) { return e.path == path; });
+    if (same == state_->entries.end()) {
+      state_->entries.emplace_back();
+      state_->entries.back().path = path;
+      same = state_->entries.end() - 1;
+    }
+    ++same->owed;
+  }
+  {
+    std::lock_guard<std::mutex> hold(RegistryLock());
+    Registry().push_back(state_);
+  }
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  const int count =
+      std::min({threads, cores, static_cast<int>(state_->entries.size())});
+  for (int i = 0; i < count; ++i) workers_.emplace_back([state = state_] { state->Work(); });
+}
+
+ImagePrefetch::~ImagePrefetch() {
+  {
+    std::lock_guard<std::mutex> hold(RegistryLock());
+    std::erase(Registry(), state_);
+  }
+  state_->Drop();
+  for (std::thread& worker : workers_) worker.join();
+  // What the workers were still decoding is let go too.
+  state_->Drop();
+}
+
+int ImagePrefetch::DefaultThreads() {
+  const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  return std::min(cores, kMaxThreads);
+}
+
+std::optional<QImage> ImagePrefetch::Take(const QString& path) {
+  std::vector<std::shared_ptr<State>> live;
+  {
+    std::lock_guard<std::mutex> hold(RegistryLock());
+    live = Registry();
+  }
+  for (const std::shared_ptr<State>& state : live) {
+    if (std::optional<QImage> image = state->Take(path)) return image;
+  }
+  return std::nullopt;
+}
+
+int ImagePrefetch::Owed(const QString& path) const {
+  std::lock_guard<std::mutex> hold(state_->lock);
+  for (const State::Entry& entry : state_->entries) {
+    if (entry.path == path) return entry.stage == State::Stage::Dropped ? 0 : entry.owed;
+  }
+  return 0;
+}
+
+int ImagePrefetch::Decodes() const {
+  std::lock_guard<std::mutex> hold(state_->lock);
+  return state_->decodes;
+}
+
+}  // namespace ui
