@@ -15,6 +15,7 @@ void ApplicationPaths::Update(const settings::tagMODEINFO* modes) {
     const std::u16string_view text = settings::FieldText(modes[mode].appPath);
     ModePath& path = paths_[mode];
     if (text == path.stored) continue;
+    lastKnown_ = false;
     path.stored = text;
     path.lower.clear();
     path.resolved.clear();
@@ -32,7 +33,15 @@ bool ApplicationPaths::AnyMatchable() const {
   return false;
 }
 
-int ApplicationPaths::Match(std::u16string_view processPath) const {
+int ApplicationPaths::Match(std::u16string_view processPath) {
+  if (lastKnown_ && processPath == lastProcess_) return lastMode_;
+  lastMode_ = MatchAnew(processPath);
+  lastProcess_ = processPath;
+  lastKnown_ = true;
+  return lastMode_;
+}
+
+int ApplicationPaths::MatchAnew(std::u16string_view processPath) const {
   const std::u16string process = desktop::LowerCaseUtf16(processPath);
   for (int mode = 0; mode < settings::MODE_COUNT; ++mode) {
     const ModePath& path = paths_[mode];

@@ -22,16 +22,23 @@ class ApplicationPaths {
   // Whether some mode has a path long enough to match: otherwise the foreground application
   // need not be looked up at all.
   bool AnyMatchable() const;
-  // The first mode whose path matches `processPath`; -1 when none does.
-  int Match(std::u16string_view processPath) const;
+  // The first mode whose path matches `processPath`; -1 when none does. The answer for the last
+  // process path is kept until a path changes: while the same program stays in front, it is
+  // not compared again.
+  int Match(std::u16string_view processPath);
 
  private:
+  int MatchAnew(std::u16string_view processPath) const;
+
   struct ModePath {
     std::u16string stored;    // the text of the record
     std::u16string lower;     // lower-cased; empty when it is too short to match
     std::u16string resolved;  // the link target, lower-cased; empty for none
   };
   ModePath paths_[settings::MODE_COUNT];
+  std::u16string lastProcess_;
+  int lastMode_ = -1;
+  bool lastKnown_ = false;  // lastMode_ answers lastProcess_ with the paths as they are
 };
 
 }  // namespace app

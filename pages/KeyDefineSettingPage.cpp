@@ -1,6 +1,7 @@
 #include "pages/KeyDefineSettingPage.h"
 
 #include <QCursor>
+#include <QGuiApplication>
 #include <QTimerEvent>
 
 #include <utility>
@@ -64,14 +65,33 @@ std::u16string_view FileNameOf(std::u16string_view path) {
 
 CKeyDefineSettingPage::CKeyDefineSettingPage(const CINIFile& skinFile, const QString& imageFolder,
                                              const QString& section, QWidget* parent)
-    : CPageDialog(Kind::Page, skinFile, imageFolder, section, parent) {
+    : CPageDialog(Kind::Page, skinFile, imageFolder, section, parent),
+      hoverSleep_(std::make_unique<HoverPollSleep>(nullptr, [] {})) {
   macroStore_.SetHoverTimer(this);
+  // The rows move on the screen with the main window.
+  if (QWidget* top = window(); top != this) top->installEventFilter(this);
 }
 
 CKeyDefineSettingPage::~CKeyDefineSettingPage() {
-  CloseFunctionMenu();
   StopHoverTimer();
+  CloseFunctionMenu();
   macroStore_.SetHoverTimer(nullptr);
+}
+
+void CKeyDefineSettingPage::SetHost(Host host) {
+  host_ = std::move(host);
+  std::unique_ptr<desktop::PointerMotionWatch> own;
+  desktop::PointerMotionWatch* motion = host_.motion;
+  // QCursor::pos asks Qt's X server; the watch must see that server's pointer.
+  if (motion == nullptr && !host_.cursor &&
+      QGuiApplication::platformName() == QLatin1String("xcb")) {
+    own = desktop::CreatePointerMotionWatch();
+    motion = own.get();
+  }
+  KillHoverTimer();
+  hoverSleep_ = std::make_unique<HoverPollSleep>(motion, [this] { WakeHoverPoll(); });
+  ownMotion_ = std::move(own);
+  if (hoverStarted_) StartHoverTimer();
 }
 
 bool CKeyDefineSettingPage::OnInitDialog() {
@@ -86,6 +106,7 @@ bool CKeyDefineSettingPage::LoadSkin() {
   for (int i = 0; i < kKeyCount; ++i) {
     const std::u16string key = u"KeyWindowRect_" + std::u16string(1, char16_t(u'0' + i));
     pages::CreatePageButton(KeyButton(i), *this, key, sheets);
+    KeyButton(i).installEventFilter(this);
   }
   StartHoverTimer();
   return loaded;
@@ -160,6 +181,8 @@ void CKeyDefineSettingPage::CloseFunctionMenu() {
   if (!functionMenu_) return;
   if (functionMenu_->Window()) functionMenu_->DestroyWindow();
   functionMenu_.reset();
+  // The highlight follows the cursor again, also when it has not moved.
+  WakeHoverPoll();
 }
 
 void CKeyDefineSettingPage::UncheckAllKeys() {
@@ -286,8 +309,9 @@ void CKeyDefineSettingPage::RefreshKeyTexts() {
 
 void CKeyDefineSettingPage::StartHoverTimer() {
   hoverStarted_ = true;
-  if (hoverTimer_ == 0 && isVisible())
-    hoverTimer_ = startTimer(settings::TIMER_KEY_HOVER_INTERVAL_MS);
+  if (!isVisible()) return;
+  hoverRunning_ = true;
+  WakeHoverPoll();
 }
 
 void CKeyDefineSettingPage::StopHoverTimer() {
@@ -296,9 +320,30 @@ void CKeyDefineSettingPage::StopHoverTimer() {
 }
 
 void CKeyDefineSettingPage::KillHoverTimer() {
+  hoverRunning_ = false;
+  hoverSleep_->Forget();
   if (hoverTimer_ == 0) return;
   killTimer(hoverTimer_);
   hoverTimer_ = 0;
+}
+
+void CKeyDefineSettingPage::WakeHoverPoll() {
+  if (!hoverRunning_) return;
+  hoverSleep_->Forget();
+  if (hoverTimer_ == 0) hoverTimer_ = startTimer(settings::TIMER_KEY_HOVER_INTERVAL_MS);
+}
+
+bool CKeyDefineSettingPage::eventFilter(QObject* watched, QEvent* event) {
+  switch (event->type()) {
+    case QEvent::Move:   // of the main window
+    case QEvent::Enter:  // of a row, also when a program moves the pointer without a device
+    case QEvent::Leave:
+      WakeHoverPoll();
+      break;
+    default:
+      break;
+  }
+  return CPageDialog::eventFilter(watched, event);
 }
 
 void CKeyDefineSettingPage::showEvent(QShowEvent* event) {
@@ -320,13 +365,19 @@ void CKeyDefineSettingPage::timerEvent(QTimerEvent* event) {
 }
 
 void CKeyDefineSettingPage::OnTimer(int id) {
-  if (id == settings::TIMER_KEY_HOVER && isVisible()) PollHoveredKey();
+  if (id != settings::TIMER_KEY_HOVER || !isVisible()) return;
+  PollHoveredKey();
+  if (hoverTimer_ != 0 && hoverSleep_->MaySleep(polled_)) {
+    killTimer(hoverTimer_);
+    hoverTimer_ = 0;
+  }
 }
 
 void CKeyDefineSettingPage::PollHoveredKey() {
   const QPoint cursor = host_.cursor ? host_.cursor() : QCursor::pos();
   const bool menuShown = functionMenu_ && functionMenu_->Window() &&
                          functionMenu_->Window()->isVisible();
+  polled_ = {cursor, mapToGlobal(QPoint(0, 0)), menuShown};
   int hovered = 0;
   for (int i = 0; i < kKeyCount; ++i) {
     CBitmapBtn& row = KeyButton(i);

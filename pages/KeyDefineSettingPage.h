@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "pages/HoverPollSleep.h"
+#include "platform/desktop/PointerMotionWatch.h"
 #include "settings/HoverTimer.h"
 #include "settings/MacroStore.h"
 #include "settings/Records.h"
@@ -58,13 +60,17 @@ class CKeyDefineSettingPage : public CPageDialog, private settings::HoverTimer {
     std::string hookFolder;
     // The cursor in screen coordinates; QCursor::pos when empty.
     std::function<QPoint()> cursor;
+    // Tells whether the pointer can have moved, so that the hover poll sleeps while it stays
+    // still; null: the X server's raw motion when the cursor is QCursor::pos on X11, else none
+    // (the poll then runs at every tick).
+    desktop::PointerMotionWatch* motion = nullptr;
   };
 
   CKeyDefineSettingPage(const CINIFile& skinFile, const QString& imageFolder,
                         const QString& section, QWidget* parent);
   ~CKeyDefineSettingPage() override;
 
-  void SetHost(Host host) { host_ = std::move(host); }
+  void SetHost(Host host);
 
   bool LoadSkin() override;
 
@@ -77,10 +83,14 @@ class CKeyDefineSettingPage : public CPageDialog, private settings::HoverTimer {
   void UncheckAllKeys();
 
   // Started, the hover timer runs while the page is shown: hidden, with the main window or
-  // behind another tab, the page has no row to poll.
+  // behind another tab, the page has no row to poll. While it runs, its wake-ups pause when a
+  // poll can only find what the last one found (HoverPollSleep): until the pointer moves, the
+  // timer starts again, the page shows, the main window moves, the pointer crosses a row's
+  // edge, or the function menu closes.
   void StartHoverTimer();
   void StopHoverTimer();
-  bool HoverTimerRunning() const { return hoverTimer_ != 0; }
+  bool HoverTimerRunning() const { return hoverRunning_; }
+  // TIMER_KEY_HOVER while the page is visible: the poll, after which the timer may sleep.
   void OnTimer(int id);
   // Highlights on the mouse picture the row under the cursor, unless the menu is open.
   void PollHoveredKey();
@@ -116,9 +126,13 @@ class CKeyDefineSettingPage : public CPageDialog, private settings::HoverTimer {
   void timerEvent(QTimerEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
+  // The main window's moves and the rows' enter and leave events wake the hover poll.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void KillHoverTimer();
+  // Lets a sleeping hover poll run again at the next tick; the polls look afresh.
+  void WakeHoverPoll();
   void ShowFunctionMenu(CBitmapBtn& row);
   // Carries out a choice for row currentKey_ of `keys`, the ten records of the mode whose row
   // was clicked: the left-button rule, the manager, the two dialogs, or the choice itself.
@@ -139,7 +153,11 @@ class CKeyDefineSettingPage : public CPageDialog, private settings::HoverTimer {
   settings::tagKEYDEFINEINFO* targetKeys_ = nullptr;
   settings::MacroStore macroStore_;
   int currentKey_ = 0;
-  int hoverTimer_ = 0;
-  bool hoverStarted_ = false;  // started and not stopped since, running or not
+  int hoverTimer_ = 0;          // the timer's wake-ups; 0 while stopped or asleep
+  bool hoverRunning_ = false;   // started and shown, awake or asleep
+  bool hoverStarted_ = false;   // started and not stopped since, running or not
+  HoverPollSleep::Seen polled_;  // what the last poll found
   Host host_;
+  std::unique_ptr<desktop::PointerMotionWatch> ownMotion_;
+  std::unique_ptr<HoverPollSleep> hoverSleep_;
 };

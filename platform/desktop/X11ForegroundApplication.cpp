@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XRes.h>
+#include <poll.h>
 #include <unistd.h>
 
 #include <optional>
@@ -106,8 +107,12 @@ struct X11ForegroundApplication::Connection {
   }
   Window Root() const { return DefaultRootWindow(display); }
   // Takes the events that have arrived, without asking the server: a change of the active
-  // window, or of the watched window's process or host, makes the process stale.
+  // window, or of the watched window's process or host, makes the process stale. Nothing is read
+  // while nothing has come: one look at the socket, where Xlib's reads would cost two.
   void TakeEvents();
+  // Takes every event Xlib and its connection hold or can read now. After requests with replies
+  // it leaves nothing behind that the socket would not show.
+  void DrainEvents();
   // The process of the active window, read from the server; the active window is watched from
   // now on.
   int LookUpProcess();
@@ -127,6 +132,14 @@ struct X11ForegroundApplication::Connection {
 };
 
 void X11ForegroundApplication::Connection::TakeEvents() {
+  if (XEventsQueued(display, QueuedAlready) == 0) {
+    pollfd socket{ConnectionNumber(display), POLLIN, 0};
+    if (::poll(&socket, 1, 0) != 1) return;
+  }
+  DrainEvents();
+}
+
+void X11ForegroundApplication::Connection::DrainEvents() {
   while (XEventsQueued(display, QueuedAfterReading) > 0) {
     XEvent event;
     XNextEvent(display, &event);
@@ -199,6 +212,8 @@ int X11ForegroundApplication::ForegroundProcessId() {
   if (x.stale) {
     x.stale = false;
     x.pid = x.LookUpProcess();
+    // The replies may have brought events along, which the socket no longer shows.
+    x.DrainEvents();
   }
   return x.pid;
 }

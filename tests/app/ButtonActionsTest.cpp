@@ -122,6 +122,29 @@ TEST(ApplicationSwitchTest, AnAbsolutePathAlsoMatchesWithItsLinksResolved) {
   }
 }
 
+// The same program in front tick after tick is compared once; a path changed meanwhile is
+// compared afresh.
+TEST(ApplicationSwitchTest, TheSameProcessPathIsMatchedAgainstThePathsAsTheyAreNow) {
+  Modes m;
+  app::ApplicationPaths paths;
+  const std::u16string gimp = u"/usr/bin/gimp";
+  settings::SetFieldText(m.records[2].appPath, u"inkscape");
+  paths.Update(m.records);
+  EXPECT_EQ(paths.Match(gimp), -1);
+  EXPECT_EQ(paths.Match(gimp), -1);
+  settings::SetFieldText(m.records[1].appPath, u"GIMP");
+  paths.Update(m.records);
+  EXPECT_EQ(paths.Match(gimp), 1) << "a path given meanwhile";
+  settings::SetFieldText(m.records[0].appPath, u"/usr/bin");
+  paths.Update(m.records);
+  EXPECT_EQ(paths.Match(gimp), 0) << "a lower mode's path given meanwhile";
+  settings::SetFieldText(m.records[0].appPath, u"");
+  settings::SetFieldText(m.records[1].appPath, u"");
+  paths.Update(m.records);
+  EXPECT_EQ(paths.Match(gimp), -1) << "the paths taken back";
+  EXPECT_EQ(paths.Match(u"/usr/bin/inkscape"), 2) << "another program in front";
+}
+
 // --- Button actions -------------------------------------------------------------------------
 
 TEST(ButtonActionsTest, ScrollStepsAreTheMagnitudeCappedAtEight) {

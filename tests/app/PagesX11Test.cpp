@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QString>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "resources/INIFile.h"
@@ -143,6 +145,68 @@ TEST_F(PagesX11Test, PageEditsReachTheMouseWithApply) {
       },
       10000);
   EXPECT_TRUE(written) << "the mouse never got the edits; log:\n" << session_.Log();
+}
+
+// The marker of the row under the pointer lights, as the pointer moves from row to row with a
+// rest between the moves, also over another window that covers the rows, and when a program puts
+// the pointer on a row without a device.
+TEST_F(PagesX11Test, TheMarkerOfTheRowUnderThePointerLights) {
+  const QImage normal = SkinImage("MousePicture_Normal.png");
+  const QImage down = SkinImage("MousePicture_Down.png");
+  ASSERT_FALSE(normal.isNull());
+  ASSERT_FALSE(down.isNull());
+  const auto keyRect = [&](const char16_t* section, const char* key, int i) {
+    return SkinRect(section, (QString::fromLatin1(key) + QString::number(i)).toStdU16String().c_str());
+  };
+  // A point of each marker, clear of its number, where its highlighted face differs.
+  QPoint probe[10];
+  for (int i = 0; i < 10; ++i) {
+    const QRect r = keyRect(u"MousePictruePage", "KeyImageRect_", i);
+    for (int d = 1; d < r.width() / 3 && probe[i].isNull(); ++d) {
+      const QPoint p = r.topLeft() + QPoint(d, d);
+      if (normal.pixel(p) != down.pixel(p)) probe[i] = p;
+    }
+    ASSERT_FALSE(probe[i].isNull()) << "marker " << i;
+  }
+  const auto lit = [&](const QImage& shot) {
+    std::vector<int> on;
+    for (int i = 0; i < 10; ++i) {
+      if (shot.pixel(probe[i]) == down.pixel(probe[i])) on.push_back(i);
+    }
+    return on;
+  };
+  const auto litOnceSettled = [&](std::vector<int> expected) {
+    return lit(CaptureWhen([&](const QImage& s) { return lit(s) == expected; }));
+  };
+  const auto onRow = [&](int row) {
+    return placed_.topLeft() + keyRect(u"KeyDefineSettingPage", "KeyWindowRect_", row).center();
+  };
+
+  // At rest for some periods of the poll after each move.
+  const auto rest = [] { std::this_thread::sleep_for(std::chrono::milliseconds(1000)); };
+  x_.MovePointer(onRow(4));
+  EXPECT_EQ(litOnceSettled({4}), std::vector<int>{4});
+  rest();
+  x_.MovePointer(onRow(2));
+  EXPECT_EQ(litOnceSettled({2}), std::vector<int>{2});
+  rest();
+  // The rows under a window of another program: the program sees no event of the pointer's.
+  const QRect rows = keyRect(u"KeyDefineSettingPage", "KeyWindowRect_", 0)
+                         .united(keyRect(u"KeyDefineSettingPage", "KeyWindowRect_", 9))
+                         .translated(placed_.topLeft());
+  const Window cover = x_.Cover(rows.adjusted(-4, -4, 4, 4));
+  x_.MovePointer(onRow(8));
+  EXPECT_EQ(litOnceSettled({8}), std::vector<int>{8});
+  rest();
+  x_.MovePointer(onRow(3));
+  EXPECT_EQ(litOnceSettled({3}), std::vector<int>{3});
+  x_.DestroyWindow(cover);
+  rest();
+  x_.WarpPointer(onRow(6));
+  EXPECT_EQ(litOnceSettled({6}), std::vector<int>{6});
+  std::this_thread::sleep_for(std::chrono::milliseconds(1000));
+  x_.MovePointer(placed_.topLeft() + QPoint(40, 40));
+  EXPECT_EQ(litOnceSettled({}), std::vector<int>{});
 }
 
 }  // namespace

@@ -18,6 +18,7 @@
 #include "pages/KeyDefineSettingPage.h"
 #include "pages/MacroDialog.h"
 #include "pages/MousePicturePage.h"
+#include "platform/desktop/FakePointerMotionWatch.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/ScreenMetrics.h"
 #include "resources/MenuTextTable.h"
@@ -62,6 +63,7 @@ class KeyDefinePageTest : public ::testing::Test {
     host.editingModes = modes;
     host.hookFolder = hookFolder.path();
     host.cursor = [this] { return cursor; };
+    host.motion = Motion();
     page->SetHost(std::move(host));
     page->Create();
     page->SetKeyData(modes[mode].keys);
@@ -71,6 +73,8 @@ class KeyDefinePageTest : public ::testing::Test {
     delete page;
     delete picture;
   }
+  // The pointer's motion watch of the page; none: the hover poll never sleeps.
+  virtual desktop::PointerMotionWatch* Motion() { return nullptr; }
 
   // Every button off but button 0, the left button, in every mode.
   void ResetModes() {
@@ -493,6 +497,110 @@ TEST_F(KeyDefinePageTest, TheHoveredRowLightsItsButtonOnThePicture) {
   page->show();
   page->OnTimer(settings::TIMER_KEY_HOVER);
   EXPECT_EQ(lit(), std::vector<int>{2});
+}
+
+// With the pointer watched, the hover poll sleeps once two polls found the same with the
+// pointer still between them; what changes the highlight wakes it.
+class KeyDefinePageSleepTest : public KeyDefinePageTest {
+ protected:
+  void SetUp() override {
+    KeyDefinePageTest::SetUp();
+    if (HasFatalFailure()) return;
+    ticks.emplace(page, QEvent::Timer);
+  }
+  desktop::PointerMotionWatch* Motion() override { return &motion; }
+
+  std::vector<int> Lit() const {
+    std::vector<int> on;
+    for (int i = 0; i < 10; ++i) {
+      if (picture->Marker(i).GetCheckState()) on.push_back(i);
+    }
+    return on;
+  }
+  QPoint OnRow(int row) const {
+    CBitmapBtn& button = page->KeyButton(row);
+    return button.mapToGlobal(button.rect().center());
+  }
+  // Moves the pointer onto row `row` and rests it there until the poll has lit the row and
+  // gone to sleep.
+  void RestOn(int row) {
+    cursor = OnRow(row);
+    motion.Move();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return Lit() == std::vector<int>{row}; }, uitest::kWaitMs));
+    WaitAsleep();
+  }
+  // Until one poll has armed the watch and a later one found the same with the pointer still.
+  void WaitAsleep() {
+    ASSERT_TRUE(QTest::qWaitFor([&] { return motion.armed && motion.quietTakes > 0; },
+                                uitest::kWaitMs));
+    ASSERT_TRUE(page->HoverTimerRunning());
+  }
+
+  desktop::FakePointerMotionWatch motion;
+  std::optional<uitest::EventCounter> ticks;
+};
+
+TEST_F(KeyDefinePageSleepTest, ThePollSleepsWhileThePointerIsStillAndWakesWhenItMoves) {
+  RestOn(4);
+  ticks->count = 0;
+  // Three periods: a poll still awake would tick in them, however late.
+  QTest::qWait(3 * settings::TIMER_KEY_HOVER_INTERVAL_MS);
+  EXPECT_EQ(ticks->count, 0) << "the poll did not sleep";
+  EXPECT_TRUE(page->HoverTimerRunning());
+  EXPECT_TRUE(motion.armed);
+
+  cursor = OnRow(2);
+  motion.Move();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Lit() == std::vector<int>{2}; }, uitest::kWaitMs));
+  // Still again, it sleeps again.
+  WaitAsleep();
+  EXPECT_EQ(motion.arms, 2);
+}
+
+TEST_F(KeyDefinePageSleepTest, ASleepingPollWakesForWhatChangesTheHighlightWithoutMotion) {
+  const struct Case {
+    const char* what;
+    int row;  // the row under the still cursor after the change
+    std::function<void()> change;
+  } cases[] = {
+      {"the function menu closes", 2,
+       [this] {
+         // Opened over row 4, the menu holds the highlight while the pointer goes to row 2.
+         ClickButton(page->KeyButton(1));
+         cursor = OnRow(2);
+         motion.Move();
+         WaitAsleep();
+         page->CloseFunctionMenu();
+       }},
+      {"the page shows again", 3,
+       [this] {
+         page->hide();
+         cursor = OnRow(3);
+         page->show();
+       }},
+      {"the main window moves", 5,
+       [this] { owner.move(owner.pos() + cursor - OnRow(5)); }},
+      {"the timer starts again, as after Apply", 6,
+       [this] {
+         page->StopHoverTimer();
+         cursor = OnRow(6);
+         page->StartHoverTimer();
+       }},
+      {"a program puts the pointer on a row, without a device", 7,
+       [this] {
+         cursor = OnRow(7);
+         QEvent enter(QEvent::Enter);
+         QCoreApplication::sendEvent(&page->KeyButton(7), &enter);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    RestOn(4);
+    c.change();
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return Lit() == std::vector<int>{c.row}; }, uitest::kWaitMs))
+        << "lit: " << (Lit().empty() ? -1 : Lit()[0]);
+  }
 }
 
 }  // namespace

@@ -104,6 +104,17 @@ class XClient {
     return shot;
   }
 
+  // The pointer to a screen point, as a device moves it (XTest), or as a program puts it there
+  // without a device (a warp).
+  void MovePointer(const QPoint& to) {
+    XTestFakeMotionEvent(d_, -1, to.x(), to.y(), 0);
+    XSync(d_, False);
+  }
+  void WarpPointer(const QPoint& to) {
+    XWarpPointer(d_, 0, Root(), 0, 0, 0, 0, to.x(), to.y());
+    XSync(d_, False);
+  }
+
   // A left click at a screen point, through XTest.
   void Click(const QPoint& at) {
     XTestFakeMotionEvent(d_, -1, at.x(), at.y(), 0);
@@ -129,6 +140,25 @@ class XClient {
       if (c == '-') keysym = XK_minus;
       Key(keysym);
     }
+  }
+
+  // A plain window of this client over `area` of the screen, above every other (override
+  // redirect, so no window manager moves it), shown once the call returns; gone with the client
+  // or DestroyWindow.
+  Window Cover(const QRect& area) {
+    XSetWindowAttributes a{};
+    a.override_redirect = True;
+    a.background_pixel = 0x808080;
+    const Window w = XCreateWindow(d_, Root(), area.x(), area.y(), unsigned(area.width()),
+                                   unsigned(area.height()), 0, CopyFromParent, InputOutput,
+                                   CopyFromParent, CWOverrideRedirect | CWBackPixel, &a);
+    XMapRaised(d_, w);
+    XSync(d_, False);
+    return w;
+  }
+  void DestroyWindow(Window w) {
+    XDestroyWindow(d_, w);
+    XSync(d_, False);
   }
 
   // The core pointer's acceleration (numerator / denominator) and threshold.
