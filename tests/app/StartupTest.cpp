@@ -1,30 +1,22 @@
 // The start-up's images: decoded ahead on worker threads they are the same as decoded one by
 // one, and the main window with its pages reads each image file of its skin once. Label
 // "startup": these also run under ThreadSanitizer.
-#include <sys/inotify.h>
-#include <unistd.h>
-
-#include <QDirIterator>
 #include <QTest>
 
 #include <map>
+#include <string>
 
 #include "platform/ui/ImageFile.h"
 #include "platform/ui/ImagePrefetch.h"
 #include "tests/app/AppFixture.h"
+#include "tests/app/DefaultSkinImages.h"
+#include "tests/platform/sys/OpenCounter.h"
 
 namespace {
 
 using apptest::AppFixture;
-
-// Every image file of the default skin (sheets, masks, menus, icons).
-QStringList DefaultSkinImages() {
-  QStringList files;
-  QDirIterator it(QStringLiteral(KDZ_PROGRAM_DIR), {"*.png", "*.bmp"}, QDir::Files,
-                  QDirIterator::Subdirectories);
-  while (it.hasNext()) files << it.next();
-  return files;
-}
+using apptest::DefaultSkinImages;
+using testutil::OpenCounter;
 
 TEST(StartupImagesTest, DecodedAheadTheyEqualThoseDecodedOneByOne) {
   const QStringList files = DefaultSkinImages();
@@ -37,34 +29,6 @@ TEST(StartupImagesTest, DecodedAheadTheyEqualThoseDecodedOneByOne) {
     EXPECT_EQ(ahead, ui::DecodeImageFile(files[i])) << files[i].toStdString();
   }
 }
-
-// The number of times each file of a folder was opened, from inotify.
-class OpenCounter {
- public:
-  explicit OpenCounter(const std::string& folder)
-      : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
-        watch_(fd_ >= 0 ? inotify_add_watch(fd_, folder.c_str(), IN_OPEN) : -1) {}
-  ~OpenCounter() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  bool Watching() const { return watch_ >= 0; }
-  std::map<std::string, int> Opened() {
-    alignas(inotify_event) char buffer[1 << 16];
-    for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;) {
-      for (char* p = buffer; p < buffer + n;) {
-        const auto* event = reinterpret_cast<const inotify_event*>(p);
-        if (event->len > 0 && !(event->mask & IN_ISDIR)) ++opened_[event->name];
-        p += sizeof(inotify_event) + event->len;
-      }
-    }
-    return opened_;
-  }
-
- private:
-  int fd_;
-  int watch_;
-  std::map<std::string, int> opened_;
-};
 
 class StartupTest : public AppFixture, public ::testing::WithParamInterface<int> {};
 
