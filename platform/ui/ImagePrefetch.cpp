@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <utility>
 
@@ -18,9 +19,10 @@ struct ImagePrefetch::State {
     QImage image;
   };
 
-  // The next entry no one has begun, marked as being decoded; null when there is none.
+  // The next entry no one has begun, marked as being decoded; null when there is none or the
+  // rest is held back.
   Entry* Begin() {
-    for (; next < entries.size(); ++next) {
+    for (; next < entries.size() && next < held; ++next) {
       if (entries[next].stage == Stage::Waiting) {
         entries[next].stage = Stage::Decoding;
         return &entries[next++];
@@ -36,7 +38,14 @@ struct ImagePrefetch::State {
   }
   void Work() {
     std::unique_lock<std::mutex> hold(lock);
-    while (Entry* entry = Begin()) {
+    for (;;) {
+      Entry* entry = Begin();
+      if (!entry && next < entries.size()) {
+        // The rest is held back: wait for the release (or the end).
+        released.wait(hold, [&] { return next < held || next >= entries.size(); });
+        continue;
+      }
+      if (!entry) return;
       hold.unlock();
       QImage image = DecodeImageFile(entry->path);
       hold.lock();
@@ -74,12 +83,20 @@ struct ImagePrefetch::State {
     }
     next = entries.size();
     done.notify_all();
+    released.notify_all();
+  }
+  void Release() {
+    std::lock_guard<std::mutex> hold(lock);
+    held = entries.size();
+    released.notify_all();
   }
 
   mutable std::mutex lock;
   std::condition_variable done;
+  std::condition_variable released;
   std::vector<Entry> entries;  // in the order of decoding; its size never changes
   size_t next = 0;             // entries before it have all been begun
+  size_t held = SIZE_MAX;      // workers begin no entry from it on
   int decodes = 0;
 };
 
@@ -97,9 +114,12 @@ std::vector<std::shared_ptr<ImagePrefetch::State>>& Registry() {
 
 }  // namespace
 
-ImagePrefetch::ImagePrefetch(const QStringList& paths, int threads)
+ImagePrefetch::ImagePrefetch(const QStringList& paths, int threads, qsizetype held)
     : state_(std::make_shared<State>()) {
-  for (const QString& path : paths) {
+  for (qsizetype i = 0; i < paths.size(); ++i) {
+    const QString& path = paths[i];
+    // The entries made so far are those of the paths before `held`.
+    if (i == held) state_->held = state_->entries.size();
     if (path.isEmpty()) continue;
     auto same = std::find_if(state_->entries.begin(), state_->entries.end(),
                              [&](const State::Entry& e) { return e.path == path; });
@@ -130,6 +150,8 @@ ImagePrefetch::~ImagePrefetch() {
   // What the workers were still decoding is let go too.
   state_->Drop();
 }
+
+void ImagePrefetch::Release() { state_->Release(); }
 
 int ImagePrefetch::DefaultThreads() {
   const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
