@@ -137,7 +137,8 @@ CKavrinDireZerudDlg::~CKavrinDireZerudDlg() {
 
 bool CKavrinDireZerudDlg::OnInitDialog() {
   // The skin's images are decoded on other threads while the settings and the skin are read.
-  StartImageDecoding();
+  prefetch_ = options_.imagePrefetch ? std::move(options_.imagePrefetch)
+                                     : StartImageDecoding(options_);
   // The settings the mouse's data is merged into: factory defaults, then the default files.
   settings_.ResetAllModesToDefaults();
   settings_.LoadDefaultProfiles();
@@ -183,17 +184,24 @@ bool CKavrinDireZerudDlg::OnInitDialog() {
   return true;
 }
 
-void CKavrinDireZerudDlg::StartImageDecoding() {
+std::shared_ptr<ui::ImagePrefetch> CKavrinDireZerudDlg::StartImageDecoding(
+    const Options& options) {
+  const std::string programFolder = FolderOf(options);
   CINIFile skinFile;
-  if (skinFile.SetFile(sys::FromUtf8(sys::JoinPath(programFolder_, "Setup.ini"))) != 1) return;
-  const QString folder = QString::fromStdString(programFolder_);
+  if (skinFile.SetFile(sys::FromUtf8(sys::JoinPath(programFolder, "Setup.ini"))) != 1)
+    return nullptr;
+  const QString folder = QString::fromStdString(programFolder);
   QStringList files;
   for (std::u16string_view key : kMainWindowImages)
     files << skin::SkinImagePath(folder, skinFile, kSection, key);
-  files << PageImageFiles(skinFile);
-  const int threads = options_.imageDecodeThreads >= 0 ? options_.imageDecodeThreads
-                                                       : ui::ImagePrefetch::DefaultThreads();
-  prefetch_ = std::make_unique<ui::ImagePrefetch>(files, threads);
+  files << PageImageFiles(folder, skinFile, true);
+  // What the first paint needs first; the other pages' images once it is done, so that they do
+  // not compete with the start for the processor.
+  const qsizetype firstPaint = files.size();
+  files << PageImageFiles(folder, skinFile, false);
+  const int threads = options.imageDecodeThreads >= 0 ? options.imageDecodeThreads
+                                                      : ui::ImagePrefetch::DefaultThreads();
+  return std::make_shared<ui::ImagePrefetch>(files, threads, firstPaint);
 }
 
 void CKavrinDireZerudDlg::EndImageDecoding() {

@@ -113,6 +113,9 @@ class CKavrinDireZerudDlg : public CPageDialog,
     // The threads that decode the skin's images ahead while the window initialises; 0: each
     // image is decoded where it is loaded; below 0: ui::ImagePrefetch::DefaultThreads().
     int imageDecodeThreads = -1;
+    // The decoding begun before the window was made (StartImageDecoding), which the window
+    // takes over; null: the window begins it when it initialises.
+    std::shared_ptr<ui::ImagePrefetch> imagePrefetch;
     // How long the pages of the other tabs wait for the window's first paint before they are
     // skinned anyway (a window that is shown but never exposed).
     int paintWaitMs = 1000;
@@ -154,6 +157,12 @@ class CKavrinDireZerudDlg : public CPageDialog,
   void SetProp(std::u16string_view name, uintptr_t value) override;
   // The value of a property set with SetProp; 0 when it is not set.
   uintptr_t GetProp(std::u16string_view name) const;
+
+  // Begins decoding the skin's images of the main window and its pages on worker threads, as
+  // `options` asks (see Options::imageDecodeThreads); null when the program folder has no skin
+  // file. It needs no QGuiApplication, so the program begins it before it connects to the
+  // display.
+  static std::shared_ptr<ui::ImagePrefetch> StartImageDecoding(const Options& options);
 
   // The parsed "ProductID" value: hexadecimal with an optional "0x", read up to the first
   // character that is not a digit; nothing readable gives 0, and a value beyond 32 bits gives
@@ -235,12 +244,14 @@ class CKavrinDireZerudDlg : public CPageDialog,
   void FailStartup(std::u16string_view text);
   void JoinStartupThread();
 
-  // The skin's images of the main window and the pages, decoded on worker threads from the
-  // start of the initialisation until every page has been skinned (see ui::ImagePrefetch).
-  void StartImageDecoding();
+  // The skin's images of the main window and the pages are decoded on worker threads from the
+  // start of the initialisation (or earlier, see Options::imagePrefetch) until every page has
+  // been skinned.
   void EndImageDecoding();
-  // The image files of the pages, in the order the pages are skinned.
-  QStringList PageImageFiles(const CINIFile& skinFile) const;
+  // The image files in the folder `folder` of the pages of the tab shown at start-up
+  // (`startupTab`) or of the other pages, in the order the pages are skinned.
+  static QStringList PageImageFiles(const QString& folder, const CINIFile& skinFile,
+                                    bool startupTab);
 
   // Closes the button page's function menu and unchecks its rows; nothing while that page
   // does not exist.
@@ -253,6 +264,8 @@ class CKavrinDireZerudDlg : public CPageDialog,
   void SkinPage(Page page);
   // Skins the waiting pages one by one in later turns of the event loop.
   void SkinPagesLater();
+  // Lets the decoding go on to the images of the pages skinned after the first paint.
+  void DecodeLaterPages();
   bool PagesSkinned() const;
   // Gives the current mode's record to the skinned pages (or only to `only`).
   void RefreshPages(std::optional<Page> only = std::nullopt);
@@ -307,7 +320,7 @@ class CKavrinDireZerudDlg : public CPageDialog,
   Button shownTab_ = kStartupTab;
   bool pagesAttached_ = false;   // the pages have been given a record
   bool skinPagesPosted_ = false;
-  std::unique_ptr<ui::ImagePrefetch> prefetch_;
+  std::shared_ptr<ui::ImagePrefetch> prefetch_;
 
   ui::IconTable icons_;
   std::unique_ptr<TrayIconHost> ownTray_;

@@ -132,10 +132,11 @@ CKeyDefineSettingPage* CKavrinDireZerudDlg::KeyDefinePage() {
 
 settings::MacroStore& CKavrinDireZerudDlg::Macros() { return KeyDefinePage()->Macros(); }
 
-QStringList CKavrinDireZerudDlg::PageImageFiles(const CINIFile& skinFile) const {
-  const QString folder = QString::fromStdString(programFolder_);
+QStringList CKavrinDireZerudDlg::PageImageFiles(const QString& folder, const CINIFile& skinFile,
+                                                bool startupTab) {
   QStringList files;
   for (const PageEntry* entry : SkinOrder()) {
+    if (TabOf(kStartupTab).Shows(entry->page) != startupTab) continue;
     const QString section = ui::ToQString(entry->section);
     for (std::u16string_view key : entry->images)
       files << skin::SkinImagePath(folder, skinFile, section, key);
@@ -185,6 +186,7 @@ void CKavrinDireZerudDlg::CreatePages() {
 void CKavrinDireZerudDlg::SkinPage(Page page) {
   CPageDialog* made = pages_[IndexOf(page)];
   if (!made || made->Initialised()) return;
+  if (!TabOf(kStartupTab).Shows(page)) DecodeLaterPages();
   made->Create();
   // It shows the record of the current mode when the other pages have been given one, and it
   // is shown only with its tab.
@@ -197,6 +199,10 @@ void CKavrinDireZerudDlg::SkinPage(Page page) {
   if (PagesSkinned()) EndImageDecoding();
 }
 
+void CKavrinDireZerudDlg::DecodeLaterPages() {
+  if (prefetch_) prefetch_->Release();
+}
+
 bool CKavrinDireZerudDlg::PagesSkinned() const {
   return std::all_of(std::begin(pages_), std::end(pages_),
                      [](const CPageDialog* p) { return !p || p->Initialised(); });
@@ -205,6 +211,7 @@ bool CKavrinDireZerudDlg::PagesSkinned() const {
 void CKavrinDireZerudDlg::SkinPagesLater() {
   if (skinPagesPosted_ || destroyed_ || PagesSkinned()) return;
   skinPagesPosted_ = true;
+  DecodeLaterPages();
   // One page a turn of the event loop, so that input and painting are served in between.
   QMetaObject::invokeMethod(
       this,

@@ -1,5 +1,9 @@
 #include "platform/ui/ImagePrefetch.h"
 
+#include <QCoreApplication>
+#include <QImageReader>
+#include <QThread>
+
 #include <algorithm>
 #include <condition_variable>
 #include <cstdint>
@@ -137,6 +141,14 @@ ImagePrefetch::ImagePrefetch(const QStringList& paths, int threads, qsizetype he
   const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   const int count =
       std::min({threads, cores, static_cast<int>(state_->entries.size())});
+  if (count > 0 && !QCoreApplication::instance()) {
+    // Begun before the application exists, the workers must leave alone what its construction
+    // sets up. Qt takes the first thread that uses its thread data for the main thread: this
+    // one, not a worker. And the image readers' plugin loader reads the library paths when it is
+    // made, which the construction resets without a lock: it is made here, now.
+    QThread::currentThread();
+    QImageReader::supportedImageFormats();
+  }
   for (int i = 0; i < count; ++i) workers_.emplace_back([state = state_] { state->Work(); });
 }
 

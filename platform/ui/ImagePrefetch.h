@@ -26,7 +26,8 @@ class ImagePrefetch {
   // ahead and each image is decoded when it is first taken. The workers hold back from the
   // paths from index `held` on (none when `held` is negative or beyond the list) until Release:
   // what a start needs first is decoded without the rest competing with it. The workers end
-  // when every path has been begun.
+  // when every path has been begun. It may be made before the QApplication, on the thread that
+  // is to make it, which may make it while the workers decode.
   ImagePrefetch(const QStringList& paths, int threads, qsizetype held = -1);
   // Decodes that have not begun are dropped and those under way are waited for.
   ~ImagePrefetch();

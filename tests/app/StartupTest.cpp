@@ -63,6 +63,32 @@ TEST_P(StartupTest, EachImageFileOfTheSkinIsReadOnce) {
   for (const auto& [file, times] : opened) EXPECT_EQ(times, 1) << file;
 }
 
+// What the first paint needs is decoded first: while the window initialises, the workers leave
+// the images of the pages skinned after its first paint alone, so that they do not compete with
+// it for the processor; those are decoded once it has been painted.
+TEST_F(AppFixture, ThePagesSkinnedAfterTheFirstPaintAreDecodedAfterIt) {
+  programFolder = CopyProgramFolder();
+  OpenCounter counter(programFolder + "/Skin");
+  ASSERT_TRUE(counter.Watching());
+  CKavrinDireZerudDlg::Options options = WindowOptions();
+  options.imageDecodeThreads = ui::ImagePrefetch::kMaxThreads;
+  options.paintWaitMs = 0;
+  window = std::make_unique<CKavrinDireZerudDlg>(options);
+  window->setUpdatesEnabled(false);  // see EachImageFileOfTheSkinIsReadOnce
+  window->Create();
+  // Not painted yet: the event loop has not run.
+  const std::map<std::string, int> opened = counter.Opened();
+  EXPECT_EQ(opened.count("KeyDefineSetting_Normal.png"), 1u);
+  EXPECT_EQ(opened.count("MousePicture_Normal.png"), 1u);
+  for (const auto& [file, times] : opened) {
+    EXPECT_TRUE(file.starts_with("MainWindow_") || file.starts_with("KeyDefineSetting_") ||
+                file.starts_with("MousePicture_"))
+        << file;
+  }
+  ASSERT_TRUE(QTest::qWaitFor([&] { return counter.Opens("LightSetting_Normal.png") == 1; },
+                              uitest::kWaitMs));
+}
+
 INSTANTIATE_TEST_SUITE_P(DecodeThreads, StartupTest, ::testing::Values(0, 4),
                          [](const auto& info) { return "Threads" + std::to_string(info.param); });
 
