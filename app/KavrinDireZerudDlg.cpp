@@ -139,6 +139,8 @@ bool CKavrinDireZerudDlg::OnInitDialog() {
   // The skin's images are decoded on other threads while the settings and the skin are read.
   prefetch_ = options_.imagePrefetch ? std::move(options_.imagePrefetch)
                                      : StartImageDecoding(options_);
+  // So is the caption font, which the pages' texts first need when they are given a record.
+  fontWarmUp_.emplace();
   // The settings the mouse's data is merged into: factory defaults, then the default files.
   settings_.ResetAllModesToDefaults();
   settings_.LoadDefaultProfiles();
@@ -162,6 +164,7 @@ bool CKavrinDireZerudDlg::OnInitDialog() {
   JoinStartupThread();
   sync_.OpenDevice(this);
   RefreshModeView();
+  fontWarmUp_.reset();
   appSwitchTimer_ = startTimer(TIMER_APP_SWITCH_INTERVAL_MS);
   SetProp(sys::FromUtf8(instanceName_), 1);
   ui::CenterWindow(this);

@@ -30,6 +30,7 @@
 #include "platform/hid/HidBackend.h"
 #include "platform/sys/MessageWindow.h"
 #include "platform/sys/Tick.h"
+#include "platform/ui/FontWarmUp.h"
 #include "platform/ui/IconTable.h"
 #include "platform/ui/ImagePrefetch.h"
 #include "resources/INIFile.h"
@@ -321,6 +322,8 @@ class CKavrinDireZerudDlg : public CPageDialog,
   bool pagesAttached_ = false;   // the pages have been given a record
   bool skinPagesPosted_ = false;
   std::shared_ptr<ui::ImagePrefetch> prefetch_;
+  // The caption font looked up on a worker while the window initialises.
+  std::optional<ui::FontWarmUp> fontWarmUp_;
 
   ui::IconTable icons_;
   std::unique_ptr<TrayIconHost> ownTray_;
