@@ -26,10 +26,12 @@ struct ImagePrefetch::State {
   // The next entry no one has begun, marked as being decoded; null when there is none or the
   // rest is held back.
   Entry* Begin() {
-    for (; next < entries.size() && next < held; ++next) {
-      if (entries[next].stage == Stage::Waiting) {
-        entries[next].stage = Stage::Decoding;
-        return &entries[next++];
+    for (; next < order.size() && next < held; ++next) {
+      Entry& entry = entries[order[next]];
+      if (entry.stage == Stage::Waiting) {
+        entry.stage = Stage::Decoding;
+        ++next;
+        return &entry;
       }
     }
     return nullptr;
@@ -94,13 +96,31 @@ struct ImagePrefetch::State {
     held = entries.size();
     released.notify_all();
   }
+  // Moves the waiting entries of `paths`, in their order, ahead of every other entry not begun
+  // yet; those that were held back are no longer.
+  void Prefer(const QStringList& paths) {
+    std::lock_guard<std::mutex> hold(lock);
+    size_t at = next;
+    for (const QString& path : paths) {
+      const auto first = order.begin() + static_cast<std::ptrdiff_t>(at);
+      const auto found = std::find_if(first, order.end(), [&](size_t i) {
+        return entries[i].stage == Stage::Waiting && entries[i].path == path;
+      });
+      if (found == order.end()) continue;
+      if (static_cast<size_t>(found - order.begin()) >= held) ++held;
+      std::rotate(first, found, found + 1);
+      ++at;
+    }
+    released.notify_all();
+  }
 
   mutable std::mutex lock;
   std::condition_variable done;
   std::condition_variable released;
-  std::vector<Entry> entries;  // in the order of decoding; its size never changes
-  size_t next = 0;             // entries before it have all been begun
-  size_t held = SIZE_MAX;      // workers begin no entry from it on
+  std::vector<Entry> entries;  // in the order of the paths; its size never changes
+  std::vector<size_t> order;   // the entries' indices in the order the workers begin them
+  size_t next = 0;             // the entries of order before it have all been begun
+  size_t held = SIZE_MAX;      // the workers begin none of order from it on
   int decodes = 0;
 };
 
@@ -134,6 +154,7 @@ ImagePrefetch::ImagePrefetch(const QStringList& paths, int threads, qsizetype he
     }
     ++same->owed;
   }
+  for (size_t i = 0; i < state_->entries.size(); ++i) state_->order.push_back(i);
   {
     std::lock_guard<std::mutex> hold(RegistryLock());
     Registry().push_back(state_);
@@ -164,6 +185,8 @@ ImagePrefetch::~ImagePrefetch() {
 }
 
 void ImagePrefetch::Release() { state_->Release(); }
+
+void ImagePrefetch::Prefer(const QStringList& paths) { state_->Prefer(paths); }
 
 int ImagePrefetch::DefaultThreads() {
   const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));

@@ -36,6 +36,9 @@ class ImagePrefetch {
 
   // Lets the workers go on to the paths held back.
   void Release();
+  // Lets the workers begin the images of `paths` (those not begun yet, in their order) before
+  // any other, held back or not: what is needed now is decoded in parallel.
+  void Prefer(const QStringList& paths);
 
   // The worker count of the default pool: one per core, at most kMaxThreads.
   static int DefaultThreads();

@@ -85,6 +85,22 @@ TEST_F(ImagePrefetchTest, WhatIsHeldBackWaitsForTheReleaseOrForItsCaller) {
   ASSERT_TRUE(Decoded(unreleased, 1));
 }
 
+// What is preferred is begun next, before the rest and whether it was held back or not.
+TEST_F(ImagePrefetchTest, WhatIsPreferredIsBegunNextHeldBackOrNot) {
+  const QString a = dir.Save("a.png", red);
+  const QString b = dir.Save("b.png", blue);
+  const QString c = dir.Save("c.png", red);
+  testutil::OpenCounter counter(dir.path());
+  ASSERT_TRUE(counter.Watching());
+  ui::ImagePrefetch prefetch({a, b, c}, 1, 1);
+  ASSERT_TRUE(Decoded(prefetch, 1));
+  prefetch.Prefer({c});
+  ASSERT_TRUE(Decoded(prefetch, 2));
+  EXPECT_EQ(counter.Opens("c.png"), 1);
+  EXPECT_EQ(counter.Opens("b.png"), 0);
+  EXPECT_EQ(prefetch.Owed(c), 1);
+}
+
 // A file that cannot be an image is a missing image, from a worker as from the caller, and
 // nothing waits for a named pipe.
 TEST_F(ImagePrefetchTest, AFileThatIsNoImageIsAMissingImage) {
