@@ -101,8 +101,12 @@ CKavrinDireZerudDlg::CKavrinDireZerudDlg(Options options)
       programFolder_(FolderOf(options_)),
       instanceName_(options_.instanceName.empty() ? desktop::ExecutableBaseName()
                                                   : options_.instanceName),
-      comm_(options_.backend, options_.replyTimeoutMs),
-      sync_(settings_, comm_, this),
+      mouse_(options_.mouse ? std::move(options_.mouse)
+                            : std::make_shared<MouseStartup>(options_.backend,
+                                                             options_.replyTimeoutMs)),
+      settings_(mouse_->settings),
+      comm_(mouse_->comm),
+      sync_(mouse_->sync),
       ownPointer_(options_.pointer ? nullptr : desktop::CreatePointerSettings()),
       pointer_(options_.pointer ? options_.pointer : ownPointer_.get()),
       applyView_(*this),
@@ -125,6 +129,7 @@ CKavrinDireZerudDlg::CKavrinDireZerudDlg(Options options)
       keyStatusMsg_(sys::RegisterWindowMessage(u"KEYSTATUS_MSG")),
       modeDpiChangeMsg_(sys::RegisterWindowMessage(u"MODEDPICHANGE_MSG")) {
   if (!options_.endProcess) options_.endProcess = EndProcessNow;
+  mouse_->SetProperty(this);
   // A borderless tool window: no frame and no taskbar entry; the tray is the way back to it.
   setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
   setWindowTitle(QStringLiteral("Kavrin-DireZerud"));
@@ -141,13 +146,10 @@ bool CKavrinDireZerudDlg::OnInitDialog() {
                                      : StartImageDecoding(options_);
   // So is the caption font, which the pages' texts first need when they are given a record.
   fontWarmUp_.emplace();
-  // The settings the mouse's data is merged into: factory defaults, then the default files.
-  settings_.ResetAllModesToDefaults();
-  settings_.LoadDefaultProfiles();
-
-  // The mouse is opened and read while the skin and the texts load. Until the thread is joined
+  // The defaults into the records, then the mouse opened and read while the skin and the texts
+  // load (unless the program began this before it made the window). Until the thread is joined
   // this thread leaves the settings and the protocol object alone.
-  startupThread_ = std::thread([this] { settings::DeviceSync::DeviceInitThreadProc(&sync_); });
+  mouse_->Start();
 
   if (!LoadSkin()) {
     FailStartup(kSkinFailedText);
@@ -288,8 +290,12 @@ void CKavrinDireZerudDlg::FailStartup(std::u16string_view text) {
   options_.endProcess(0);
 }
 
-void CKavrinDireZerudDlg::JoinStartupThread() {
-  if (startupThread_.joinable()) startupThread_.join();
+void CKavrinDireZerudDlg::JoinStartupThread() { mouse_->Join(); }
+
+std::shared_ptr<MouseStartup> CKavrinDireZerudDlg::StartMouse(const Options& options) {
+  auto mouse = std::make_shared<MouseStartup>(options.backend, options.replyTimeoutMs);
+  mouse->Start();
+  return mouse;
 }
 
 CBitmapBtn& CKavrinDireZerudDlg::DialogButton(settings::ApplyButton button) {

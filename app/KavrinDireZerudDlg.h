@@ -11,7 +11,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "app/ApplyProgressView.h"
@@ -19,6 +18,7 @@
 #include "app/DeviceEvents.h"
 #include "app/MainWindowTray.h"
 #include "app/MouseFunction.h"
+#include "app/MouseStartup.h"
 #include "app/TrayIcon.h"
 #include "device/KavrinUSBComm.h"
 #include "platform/desktop/Autostart.h"
@@ -117,6 +117,10 @@ class CKavrinDireZerudDlg : public CPageDialog,
     // The decoding begun before the window was made (StartImageDecoding), which the window
     // takes over; null: the window begins it when it initialises.
     std::shared_ptr<ui::ImagePrefetch> imagePrefetch;
+    // The settings and the protocol object, with the start-up's work on the mouse begun before
+    // the window was made (StartMouse), which the window takes over; null: the window makes its
+    // own from `backend` and `replyTimeoutMs` and begins that work when it initialises.
+    std::shared_ptr<MouseStartup> mouse;
     // How long the pages of the other tabs wait for the window's first paint before they are
     // skinned anyway (a window that is shown but never exposed).
     int paintWaitMs = 1000;
@@ -164,6 +168,9 @@ class CKavrinDireZerudDlg : public CPageDialog,
   // file. It needs no QGuiApplication, so the program begins it before it connects to the
   // display.
   static std::shared_ptr<ui::ImagePrefetch> StartImageDecoding(const Options& options);
+  // Makes the settings and the protocol object of `options` and begins the start-up's work on
+  // the mouse (the defaults, then the start-up device thread), which needs no display either.
+  static std::shared_ptr<MouseStartup> StartMouse(const Options& options);
 
   // The parsed "ProductID" value: hexadecimal with an optional "0x", read up to the first
   // character that is not a digit; nothing readable gives 0, and a value beyond 32 bits gives
@@ -206,7 +213,7 @@ class CKavrinDireZerudDlg : public CPageDialog,
   CBitmapBtn& DialogButton(settings::ApplyButton button);
 
   // Whether the start-up device thread has still to be joined.
-  bool StartupThreadPending() const { return startupThread_.joinable(); }
+  bool StartupThreadPending() const { return mouse_->Pending(); }
   // Whether WM_DESTROY's work has been done (the tray's Exit).
   bool Destroyed() const { return destroyed_; }
 
@@ -307,9 +314,10 @@ class CKavrinDireZerudDlg : public CPageDialog,
   CINIFile skinFile_;
   QImage background_;
 
-  settings::DeviceSettings settings_;
-  device::CKavrinUSBComm comm_;
-  settings::DeviceSync sync_;
+  std::shared_ptr<MouseStartup> mouse_;
+  settings::DeviceSettings& settings_;
+  device::CKavrinUSBComm& comm_;
+  settings::DeviceSync& sync_;
   std::unique_ptr<desktop::PointerSettings> ownPointer_;
   desktop::PointerSettings* pointer_;
   ApplyProgressView applyView_;
@@ -335,7 +343,6 @@ class CKavrinDireZerudDlg : public CPageDialog,
   DeviceEvents deviceEvents_;
   MainWindowTray tray_;
 
-  std::thread startupThread_;
   int appSwitchTimer_ = 0;
   uint32_t keyStatusMsg_;
   uint32_t modeDpiChangeMsg_;

@@ -1,6 +1,7 @@
 // What the program begins before it connects to the display: the skin's images are decoded while
 // no QApplication exists yet and while it is being made, the same as decoded after, and the
-// main window that the application then makes takes them over, so each image file is read once.
+// mouse is read; the main window that the application then makes takes both over, so each
+// image file and the mouse are read once.
 // The main of these tests makes no application (WithoutApplicationMain.cpp). Label "startup":
 // these also run under ThreadSanitizer.
 #include <QApplication>
@@ -90,9 +91,9 @@ TEST(BeforeApplicationTest, ImagesDecodedWhileTheApplicationIsMadeEqualThoseDeco
   }
 }
 
-// The application begins decoding before it makes its QApplication, and its main window takes
-// the decoding over instead of beginning its own.
-TEST_F(AppFixture, TheWindowTakesOverTheDecodingBegunBeforeTheApplication) {
+// The application begins decoding and reading the mouse before it makes its QApplication, and
+// its main window takes both over instead of beginning its own.
+TEST_F(AppFixture, TheWindowTakesOverWhatTheProgramBeganBeforeTheApplication) {
   ASSERT_EQ(QCoreApplication::instance(), nullptr);
   programFolder = CopyProgramFolder();
   OpenCounter counter(programFolder + "/Skin");
@@ -123,6 +124,12 @@ TEST_F(AppFixture, TheWindowTakesOverTheDecodingBegunBeforeTheApplication) {
   EXPECT_EQ(opened.count("MainWindow_BackGround.png"), 1u);
   EXPECT_EQ(opened.count("LightSetting_Normal.png"), 1u);
   for (const auto& [file, times] : opened) EXPECT_EQ(times, 1) << file;
+  // One read of the mouse, and one connection to it: the window's.
+  EXPECT_EQ(Commands(sim::CMD_DPI), 1);
+  EXPECT_EQ(window->GetProp(u"IsMyDeivce"), 1u);
+  ASSERT_TRUE(window->Device().IsOpen());
+  window->Device().Close();
+  EXPECT_EQ(backend.OpenHandleCount(sim::kMousePath), 0);
   app.ExitInstance();
 }
 
