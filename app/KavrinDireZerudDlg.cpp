@@ -165,8 +165,10 @@ bool CKavrinDireZerudDlg::OnInitDialog() {
 
   JoinStartupThread();
   sync_.OpenDevice(this);
-  RefreshModeView();
+  // The font's look-up has ended before this thread first measures a text: what the worker made
+  // of the font library's state is handed over by the thread's end.
   fontWarmUp_.reset();
+  RefreshModeView();
   appSwitchTimer_ = startTimer(TIMER_APP_SWITCH_INTERVAL_MS);
   SetProp(sys::FromUtf8(instanceName_), 1);
   ui::CenterWindow(this);
