@@ -251,13 +251,16 @@ bool CKavrinDireZerudDlg::LoadSkin() {
 
   settings_.ExpectedProductId = ParseProductId(skinFile_.GetString(u"ProductID", u"ProductID"));
 
+  // The faces the background shows as they are share its memory.
+  const ui::KeptImage kept{background_, QPoint(0, 0)};
   for (const ButtonKey& entry : kButtonKeys) {
     const QRect r = skin::ReadRect(skinFile_, kSection, entry.key);
     CBitmapBtn& button = ButtonOf(entry.button);
     button.Create(QString(), QRect(r.x(), r.y(), qMax(0, r.width()), qMax(0, r.height())), this,
                   0);
     // The disabled face is the normal one.
-    button.SetStateImages(r.x(), r.y(), r.width(), r.height(), &normal, &over, &down, &normal);
+    button.SetStateImages(r.x(), r.y(), r.width(), r.height(), &normal, &over, &down, &normal,
+                          &kept);
   }
 
   CreatePages();

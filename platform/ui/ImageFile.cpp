@@ -6,6 +6,7 @@
 #include <QImageReader>
 #include <QPainter>
 
+#include <cstring>
 #include <string>
 
 #include "platform/sys/ReadFile.h"
@@ -16,6 +17,31 @@ namespace {
 
 // Far above any skin image or icon; a larger file is no image of ours.
 constexpr size_t kMaxImageFileBytes = 64u << 20;
+
+bool Is32Bit(QImage::Format format) {
+  return format == QImage::Format_RGB32 || format == QImage::Format_ARGB32 ||
+         format == QImage::Format_ARGB32_Premultiplied;
+}
+
+// Whether `kept` holds at `from` the pixels of the block `rect` of `sheet`: the same 32-bit
+// values, and opaque ones where the formats differ (every 32-bit format stores those alike).
+bool Holds(const QImage& kept, const QPoint& from, const QImage& sheet, const QRect& rect) {
+  if (!Is32Bit(kept.format()) || !Is32Bit(sheet.format())) return false;
+  const bool sameFormat = kept.format() == sheet.format();
+  const size_t bytes = static_cast<size_t>(rect.width()) * 4;
+  for (int y = 0; y < rect.height(); ++y) {
+    const auto* held = reinterpret_cast<const QRgb*>(kept.constScanLine(from.y() + y)) + from.x();
+    const auto* cut = reinterpret_cast<const QRgb*>(sheet.constScanLine(rect.y() + y)) + rect.x();
+    if (std::memcmp(held, cut, bytes) != 0) return false;
+    if (sameFormat) continue;
+    for (int x = 0; x < rect.width(); ++x) {
+      if (qAlpha(held[x]) != 255) return false;
+    }
+  }
+  return true;
+}
+
+void ReleaseKept(void* kept) { delete static_cast<QImage*>(kept); }
 
 }  // namespace
 
@@ -43,6 +69,18 @@ QImage DecodeImageFile(const QString& path) {
 QImage CutImage(const QImage* sheet, const QRect& rect) {
   if (!sheet || sheet->isNull() || rect.isEmpty() || !sheet->rect().contains(rect)) return QImage();
   return sheet->copy(rect);
+}
+
+QImage CutImage(const QImage* sheet, const QRect& rect, const KeptImage& kept) {
+  const QRect held = rect.translated(-kept.at);
+  if (!sheet || sheet->isNull() || rect.isEmpty() || !sheet->rect().contains(rect) ||
+      kept.image.isNull() || !kept.image.rect().contains(held) ||
+      !Holds(kept.image, held.topLeft(), *sheet, rect)) {
+    return CutImage(sheet, rect);
+  }
+  const uchar* bits = kept.image.constScanLine(held.y()) + held.x() * 4;
+  return QImage(bits, rect.width(), rect.height(), kept.image.bytesPerLine(), kept.image.format(),
+                ReleaseKept, new QImage(kept.image));
 }
 
 QImage CopyBlockOpaque(const QImage& sheet, const QRect& rect) {

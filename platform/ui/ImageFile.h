@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
@@ -19,6 +20,18 @@ QImage DecodeImageFile(const QString& path);
 // A copy of the block `rect` of `sheet`, keeping its alpha. A null sheet, an empty rectangle or
 // one that does not lie wholly inside the sheet gives a null image.
 QImage CutImage(const QImage* sheet, const QRect& rect);
+
+// An image a window keeps (its background), which holds a block of the sheets' coordinates with
+// its top-left corner at `at`.
+struct KeptImage {
+  QImage image;
+  QPoint at;
+};
+
+// The same cut, but where `kept` holds the block with the very same pixels, an image over the
+// kept image's memory (and keeping it alive) instead of a copy: it draws the same and takes no
+// memory of its own.
+QImage CutImage(const QImage* sheet, const QRect& rect, const KeptImage& kept);
 
 // The block `rect` of `sheet` as an opaque image of the rectangle's size: transparent pixels
 // and the parts of the block outside the sheet are black. A null sheet or an empty rectangle
