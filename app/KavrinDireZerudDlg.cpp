@@ -18,6 +18,7 @@
 #include "platform/sys/ProgramFolder.h"
 #include "platform/sys/Utf.h"
 #include "platform/ui/CaptionDrag.h"
+#include "platform/ui/ImageFile.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Region.h"
 #include "platform/ui/Text.h"
@@ -236,7 +237,7 @@ bool CKavrinDireZerudDlg::LoadSkin() {
     return false;
   }
   const QString folder = QString::fromStdString(programFolder_);
-  background_ = skin::LoadSkinImage(folder, skinFile_, kSection, u"BackGroundImage");
+  background_ = ui::KeptOpaque(skin::LoadSkinImage(folder, skinFile_, kSection, u"BackGroundImage"));
   if (background_.isNull()) return false;
 
   resize(background_.size());

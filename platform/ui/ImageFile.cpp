@@ -23,10 +23,27 @@ bool Is32Bit(QImage::Format format) {
          format == QImage::Format_ARGB32_Premultiplied;
 }
 
+// Whether `kept` in 24-bit RGB holds at `from` the pixels of the 32-bit block `rect` of `sheet`:
+// opaque ones of the same colour.
+bool HoldsInRgb888(const QImage& kept, const QPoint& from, const QImage& sheet, const QRect& rect) {
+  for (int y = 0; y < rect.height(); ++y) {
+    const uchar* held = kept.constScanLine(from.y() + y) + from.x() * 3;
+    const auto* cut = reinterpret_cast<const QRgb*>(sheet.constScanLine(rect.y() + y)) + rect.x();
+    for (int x = 0; x < rect.width(); ++x, held += 3) {
+      const QRgb c = cut[x];
+      if (qAlpha(c) != 255 || held[0] != qRed(c) || held[1] != qGreen(c) || held[2] != qBlue(c))
+        return false;
+    }
+  }
+  return true;
+}
+
 // Whether `kept` holds at `from` the pixels of the block `rect` of `sheet`: the same 32-bit
 // values, and opaque ones where the formats differ (every 32-bit format stores those alike).
 bool Holds(const QImage& kept, const QPoint& from, const QImage& sheet, const QRect& rect) {
-  if (!Is32Bit(kept.format()) || !Is32Bit(sheet.format())) return false;
+  if (!Is32Bit(sheet.format())) return false;
+  if (kept.format() == QImage::Format_RGB888) return HoldsInRgb888(kept, from, sheet, rect);
+  if (!Is32Bit(kept.format())) return false;
   const bool sameFormat = kept.format() == sheet.format();
   const size_t bytes = static_cast<size_t>(rect.width()) * 4;
   for (int y = 0; y < rect.height(); ++y) {
@@ -76,9 +93,9 @@ QImage CutImage(const QImage* sheet, const QRect& rect, const KeptImage& kept) {
   if (!sheet || sheet->isNull() || rect.isEmpty() || !sheet->rect().contains(rect) ||
       kept.image.isNull() || !kept.image.rect().contains(held) ||
       !Holds(kept.image, held.topLeft(), *sheet, rect)) {
-    return CutImage(sheet, rect);
+    return KeptOpaque(CutImage(sheet, rect));
   }
-  const uchar* bits = kept.image.constScanLine(held.y()) + held.x() * 4;
+  const uchar* bits = kept.image.constScanLine(held.y()) + held.x() * (kept.image.depth() / 8);
   return QImage(bits, rect.width(), rect.height(), kept.image.bytesPerLine(), kept.image.format(),
                 ReleaseKept, new QImage(kept.image));
 }
@@ -87,9 +104,17 @@ QImage CopyBlockOpaque(const QImage& sheet, const QRect& rect) {
   if (sheet.isNull() || rect.isEmpty()) return QImage();
   QImage block(rect.size(), QImage::Format_RGB32);
   block.fill(Qt::black);
-  QPainter painter(&block);
-  painter.drawImage(QPoint(0, 0), sheet, rect);
-  return block;
+  {
+    QPainter painter(&block);
+    painter.drawImage(QPoint(0, 0), sheet, rect);
+  }
+  return KeptOpaque(std::move(block));
+}
+
+QImage KeptOpaque(QImage image) {
+  if (image.format() != QImage::Format_RGB32) return image;
+  // Three bytes a pixel instead of four, the same colours.
+  return std::move(image).convertToFormat(QImage::Format_RGB888);
 }
 
 }  // namespace ui

@@ -35,7 +35,11 @@ QImage CutImage(const QImage* sheet, const QRect& rect, const KeptImage& kept);
 
 // The block `rect` of `sheet` as an opaque image of the rectangle's size: transparent pixels
 // and the parts of the block outside the sheet are black. A null sheet or an empty rectangle
-// gives a null image.
+// gives a null image. It is kept as KeptOpaque keeps an image.
 QImage CopyBlockOpaque(const QImage& sheet, const QRect& rect);
+
+// An image a window keeps to paint from: an opaque 32-bit one in 24-bit RGB, the same colours in
+// three quarters of the memory; any other as it is.
+QImage KeptOpaque(QImage image);
 
 }  // namespace ui

@@ -91,6 +91,19 @@ TEST(ImageFileTest, CutsThatAKeptImageHoldsShareItsMemory) {
   }
 }
 
+// What a window keeps to paint from takes three bytes a pixel when it is opaque, with the same
+// colours; an image with alpha stays as it is.
+TEST(ImageFileTest, KeptOpaqueImagesTakeThreeBytesAPixel) {
+  const QImage opaque = uitest::CoordinateSheet(30, 20);
+  const QImage kept = ui::KeptOpaque(opaque);
+  EXPECT_EQ(kept.depth(), 24);
+  EXPECT_EQ(kept.convertToFormat(QImage::Format_RGB32), opaque);
+  const QImage translucent = uitest::Solid(5, 5, QColor(10, 20, 30, 40));
+  EXPECT_EQ(ui::KeptOpaque(translucent).format(), translucent.format());
+  EXPECT_TRUE(ui::KeptOpaque(QImage()).isNull());
+  EXPECT_EQ(ui::CopyBlockOpaque(opaque, QRect(2, 2, 10, 10)).depth(), 24);
+}
+
 TEST(ImageFileTest, OpaqueBlocksAreBlackWhereTheSheetIsNot) {
   QImage sheet = uitest::CoordinateSheet(30, 30);
   sheet = sheet.convertToFormat(QImage::Format_ARGB32);
