@@ -203,6 +203,8 @@ std::shared_ptr<ui::ImagePrefetch> CKavrinDireZerudDlg::StartImageDecoding(
   for (std::u16string_view key : kMainWindowImages)
     files << skin::SkinImagePath(folder, skinFile, kSection, key);
   files << PageImageFiles(folder, skinFile, true);
+  // The program's icon, which the window and the tray show.
+  files << ui::IconTable(folder).Path(IDR_MAINFRAME);
   // What the first paint needs first; the other pages' images once it is done, so that they do
   // not compete with the start for the processor.
   const qsizetype firstPaint = files.size();

@@ -32,12 +32,14 @@ TEST(StartupImagesTest, DecodedAheadTheyEqualThoseDecodedOneByOne) {
 
 class StartupTest : public AppFixture, public ::testing::WithParamInterface<int> {};
 
-// Decoded ahead or where each is loaded, every image file of the main window and its pages is
-// read once, the sheet a page's background is cut from included.
+// Decoded ahead or where each is loaded, every image file of the main window and its pages (and
+// the program's icon) is read once, the sheet a page's background is cut from included.
 TEST_P(StartupTest, EachImageFileOfTheSkinIsReadOnce) {
   programFolder = CopyProgramFolder();
   OpenCounter counter(programFolder + "/Skin");
+  OpenCounter icons(programFolder + "/Icons");
   ASSERT_TRUE(counter.Watching());
+  ASSERT_TRUE(icons.Watching());
   CKavrinDireZerudDlg::Options options = WindowOptions();
   options.imageDecodeThreads = GetParam();
   options.paintWaitMs = 0;
@@ -61,6 +63,8 @@ TEST_P(StartupTest, EachImageFileOfTheSkinIsReadOnce) {
     EXPECT_EQ(opened.count(sheet), 1u) << sheet;
   }
   for (const auto& [file, times] : opened) EXPECT_EQ(times, 1) << file;
+  // The program's icon, shown by the window and the tray.
+  EXPECT_EQ(icons.Opens("128.png"), 1);
 }
 
 // What the first paint needs is decoded first: while the window initialises, the workers leave
