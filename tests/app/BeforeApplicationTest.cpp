@@ -113,13 +113,7 @@ TEST_F(AppFixture, TheWindowTakesOverWhatTheProgramBeganBeforeTheApplication) {
   // Not painted, as in StartupTest: Qt's own painting threads are outside what ThreadSanitizer
   // follows.
   window->setUpdatesEnabled(false);
-  ASSERT_TRUE(QTest::qWaitFor(
-      [window] {
-        for (CPageDialog* page : window->findChildren<CPageDialog*>(Qt::FindDirectChildrenOnly))
-          if (!page->Initialised()) return false;
-        return true;
-      },
-      uitest::kWaitMs));
+  ASSERT_TRUE(apptest::EveryPageSkinned(*window));
   const std::map<std::string, int> opened = counter.Opened();
   EXPECT_EQ(opened.count("MainWindow_BackGround.png"), 1u);
   EXPECT_EQ(opened.count("LightSetting_Normal.png"), 1u);

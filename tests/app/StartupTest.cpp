@@ -49,14 +49,7 @@ TEST_P(StartupTest, EachImageFileOfTheSkinIsReadOnce) {
   // waiting for a paint.
   window->setUpdatesEnabled(false);
   window->Create();
-  // Once every page has been skinned.
-  ASSERT_TRUE(QTest::qWaitFor(
-      [this] {
-        for (CPageDialog* page : window->findChildren<CPageDialog*>(Qt::FindDirectChildrenOnly))
-          if (!page->Initialised()) return false;
-        return true;
-      },
-      uitest::kWaitMs));
+  ASSERT_TRUE(apptest::EveryPageSkinned(*window));
   const std::map<std::string, int> opened = counter.Opened();
   for (const char* sheet : {"MainWindow_Normal.png", "KeyDefineSetting_Normal.png",
                             "LightSetting_Normal.png", "SensitivityThumb_Up.png"}) {

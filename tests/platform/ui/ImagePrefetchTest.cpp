@@ -59,15 +59,21 @@ TEST_F(ImagePrefetchTest, WhatNoWorkerHasBegunIsDecodedByTheCaller) {
   EXPECT_EQ(prefetch.Decodes(), 1);
 }
 
-// The paths from the hold point on wait for the release: the workers leave them alone (their
-// files are not even opened), a caller that asks for one decodes it itself, and once released
-// the workers go on to the rest. A prefetch that goes without the release ends its workers.
-TEST_F(ImagePrefetchTest, WhatIsHeldBackWaitsForTheReleaseOrForItsCaller) {
+// Three files, and the opens of each from then on: the order in which the workers begin them.
+class ImagePrefetchOrderTest : public ImagePrefetchTest {
+ protected:
+  void SetUp() override { ASSERT_TRUE(counter.Watching()); }
+
   const QString a = dir.Save("a.png", red);
   const QString b = dir.Save("b.png", blue);
   const QString c = dir.Save("c.png", red);
-  testutil::OpenCounter counter(dir.path());
-  ASSERT_TRUE(counter.Watching());
+  testutil::OpenCounter counter{dir.path()};
+};
+
+// The paths from the hold point on wait for the release: the workers leave them alone (their
+// files are not even opened), a caller that asks for one decodes it itself, and once released
+// the workers go on to the rest. A prefetch that goes without the release ends its workers.
+TEST_F(ImagePrefetchOrderTest, WhatIsHeldBackWaitsForTheReleaseOrForItsCaller) {
   {
     ui::ImagePrefetch prefetch({a, b, c}, 3, 1);
     ASSERT_TRUE(Decoded(prefetch, 1));
@@ -86,12 +92,7 @@ TEST_F(ImagePrefetchTest, WhatIsHeldBackWaitsForTheReleaseOrForItsCaller) {
 }
 
 // What is preferred is begun next, before the rest and whether it was held back or not.
-TEST_F(ImagePrefetchTest, WhatIsPreferredIsBegunNextHeldBackOrNot) {
-  const QString a = dir.Save("a.png", red);
-  const QString b = dir.Save("b.png", blue);
-  const QString c = dir.Save("c.png", red);
-  testutil::OpenCounter counter(dir.path());
-  ASSERT_TRUE(counter.Watching());
+TEST_F(ImagePrefetchOrderTest, WhatIsPreferredIsBegunNextHeldBackOrNot) {
   ui::ImagePrefetch prefetch({a, b, c}, 1, 1);
   ASSERT_TRUE(Decoded(prefetch, 1));
   prefetch.Prefer({c});
