@@ -50,6 +50,10 @@ bool CKavrinDireZerudApp::InitInstance(int& argc, char** argv) {
   instance_ = std::make_unique<desktop::SingleInstance>(options_.instanceName, options_.instance);
   outcome_ = instance_->Start(commandLine);
   if (!outcome_.Runs()) return false;
+  // The skin's images are decoded and the mouse is read while the application connects to the
+  // display and the window is made, instead of after.
+  imagePrefetch_ = CKavrinDireZerudDlg::StartImageDecoding(WindowOptions());
+  mouse_ = CKavrinDireZerudDlg::StartMouse(WindowOptions());
   if (!QCoreApplication::instance()) application_ = std::make_unique<QApplication>(argc, argv);
   return InitInstance(commandLine);
 }
@@ -67,10 +71,11 @@ bool CKavrinDireZerudApp::InitInstance(std::string_view commandLine) {
   // Qt's own texts (the boxes' button, the file dialogs) in the language of the program's texts.
   ui::InstallQtTranslation(QStringLiteral("zh_CN"), ui::QtTranslationsFolder());
 
-  CKavrinDireZerudDlg::Options window = options_.window;
+  CKavrinDireZerudDlg::Options window = WindowOptions();
   window.instance = instance_.get();
   window.instanceName = options_.instanceName;
-  if (window.imageDecodeThreads < 0) window.imageDecodeThreads = ImageDecodeThreads();
+  window.imagePrefetch = std::move(imagePrefetch_);
+  window.mouse = std::move(mouse_);
   mainWindow_ = std::make_unique<CKavrinDireZerudDlg>(std::move(window));
   // The initialisation decides whether the window shows; a start-up failure ends the process
   // from inside it.
@@ -79,10 +84,18 @@ bool CKavrinDireZerudApp::InitInstance(std::string_view commandLine) {
   return true;
 }
 
+CKavrinDireZerudDlg::Options CKavrinDireZerudApp::WindowOptions() const {
+  CKavrinDireZerudDlg::Options window = options_.window;
+  if (window.imageDecodeThreads < 0) window.imageDecodeThreads = ImageDecodeThreads();
+  return window;
+}
+
 int CKavrinDireZerudApp::Run() { return QApplication::exec(); }
 
 int CKavrinDireZerudApp::ExitInstance() {
   mainWindow_.reset();
+  imagePrefetch_.reset();
+  mouse_.reset();
   instance_.reset();
   return outcome_.ExitFailed() ? 1 : 0;
 }

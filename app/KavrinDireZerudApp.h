@@ -32,6 +32,8 @@ class CKavrinDireZerudApp {
   // True to run the message loop, false to end at once (another instance runs, or "exit" with
   // nothing to stop). The QApplication is created here, after the single-instance step, when
   // none exists yet: a process that only passes a request on never connects to the display.
+  // The skin's images begin to be decoded on worker threads before it connects, and the mouse
+  // to be read.
   // `argc` and `argv` must outlive the application object.
   bool InitInstance(int& argc, char** argv);
   // The same with the command line given as the text after the program name, for a process
@@ -46,11 +48,17 @@ class CKavrinDireZerudApp {
   int ExitInstance();
 
   CKavrinDireZerudDlg* MainWindow() const { return mainWindow_.get(); }
+  // The options the main window is made with: those given, with the decode threads of
+  // KDZ_IMAGE_DECODE_THREADS when they leave the count open.
+  CKavrinDireZerudDlg::Options WindowOptions() const;
   const desktop::SingleInstance::StartOutcome& StartOutcome() const { return outcome_; }
 
  private:
   Options options_;
   std::unique_ptr<desktop::SingleInstance> instance_;
+  // Until the window takes them over.
+  std::shared_ptr<ui::ImagePrefetch> imagePrefetch_;
+  std::shared_ptr<MouseStartup> mouse_;
   std::unique_ptr<QApplication> application_;
   std::unique_ptr<CKavrinDireZerudDlg> mainWindow_;
   desktop::SingleInstance::StartOutcome outcome_;

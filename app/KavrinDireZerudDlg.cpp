@@ -18,6 +18,7 @@
 #include "platform/sys/ProgramFolder.h"
 #include "platform/sys/Utf.h"
 #include "platform/ui/CaptionDrag.h"
+#include "platform/ui/ImageFile.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Region.h"
 #include "platform/ui/Text.h"
@@ -101,8 +102,12 @@ CKavrinDireZerudDlg::CKavrinDireZerudDlg(Options options)
       programFolder_(FolderOf(options_)),
       instanceName_(options_.instanceName.empty() ? desktop::ExecutableBaseName()
                                                   : options_.instanceName),
-      comm_(options_.backend, options_.replyTimeoutMs),
-      sync_(settings_, comm_, this),
+      mouse_(options_.mouse ? std::move(options_.mouse)
+                            : std::make_shared<MouseStartup>(options_.backend,
+                                                             options_.replyTimeoutMs)),
+      settings_(mouse_->settings),
+      comm_(mouse_->comm),
+      sync_(mouse_->sync),
       ownPointer_(options_.pointer ? nullptr : desktop::CreatePointerSettings()),
       pointer_(options_.pointer ? options_.pointer : ownPointer_.get()),
       applyView_(*this),
@@ -125,6 +130,7 @@ CKavrinDireZerudDlg::CKavrinDireZerudDlg(Options options)
       keyStatusMsg_(sys::RegisterWindowMessage(u"KEYSTATUS_MSG")),
       modeDpiChangeMsg_(sys::RegisterWindowMessage(u"MODEDPICHANGE_MSG")) {
   if (!options_.endProcess) options_.endProcess = EndProcessNow;
+  mouse_->SetProperty(this);
   // A borderless tool window: no frame and no taskbar entry; the tray is the way back to it.
   setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);
   setWindowTitle(QStringLiteral("Kavrin-DireZerud"));
@@ -137,14 +143,14 @@ CKavrinDireZerudDlg::~CKavrinDireZerudDlg() {
 
 bool CKavrinDireZerudDlg::OnInitDialog() {
   // The skin's images are decoded on other threads while the settings and the skin are read.
-  StartImageDecoding();
-  // The settings the mouse's data is merged into: factory defaults, then the default files.
-  settings_.ResetAllModesToDefaults();
-  settings_.LoadDefaultProfiles();
-
-  // The mouse is opened and read while the skin and the texts load. Until the thread is joined
+  prefetch_ = options_.imagePrefetch ? std::move(options_.imagePrefetch)
+                                     : StartImageDecoding(options_);
+  // So is the caption font, which the pages' texts first need when they are given a record.
+  fontWarmUp_.emplace();
+  // The defaults into the records, then the mouse opened and read while the skin and the texts
+  // load (unless the program began this before it made the window). Until the thread is joined
   // this thread leaves the settings and the protocol object alone.
-  startupThread_ = std::thread([this] { settings::DeviceSync::DeviceInitThreadProc(&sync_); });
+  mouse_->Start();
 
   if (!LoadSkin()) {
     FailStartup(kSkinFailedText);
@@ -160,6 +166,9 @@ bool CKavrinDireZerudDlg::OnInitDialog() {
 
   JoinStartupThread();
   sync_.OpenDevice(this);
+  // The font's look-up has ended before this thread first measures a text: what the worker made
+  // of the font library's state is handed over by the thread's end.
+  fontWarmUp_.reset();
   RefreshModeView();
   appSwitchTimer_ = startTimer(TIMER_APP_SWITCH_INTERVAL_MS);
   SetProp(sys::FromUtf8(instanceName_), 1);
@@ -183,17 +192,26 @@ bool CKavrinDireZerudDlg::OnInitDialog() {
   return true;
 }
 
-void CKavrinDireZerudDlg::StartImageDecoding() {
+std::shared_ptr<ui::ImagePrefetch> CKavrinDireZerudDlg::StartImageDecoding(
+    const Options& options) {
+  const std::string programFolder = FolderOf(options);
   CINIFile skinFile;
-  if (skinFile.SetFile(sys::FromUtf8(sys::JoinPath(programFolder_, "Setup.ini"))) != 1) return;
-  const QString folder = QString::fromStdString(programFolder_);
+  if (skinFile.SetFile(sys::FromUtf8(sys::JoinPath(programFolder, "Setup.ini"))) != 1)
+    return nullptr;
+  const QString folder = QString::fromStdString(programFolder);
   QStringList files;
   for (std::u16string_view key : kMainWindowImages)
     files << skin::SkinImagePath(folder, skinFile, kSection, key);
-  files << PageImageFiles(skinFile);
-  const int threads = options_.imageDecodeThreads >= 0 ? options_.imageDecodeThreads
-                                                       : ui::ImagePrefetch::DefaultThreads();
-  prefetch_ = std::make_unique<ui::ImagePrefetch>(files, threads);
+  files << PageImageFiles(folder, skinFile, true);
+  // The program's icon, which the window and the tray show.
+  files << ui::IconTable(folder).Path(IDR_MAINFRAME);
+  // What the first paint needs first; the other pages' images once it is done, so that they do
+  // not compete with the start for the processor.
+  const qsizetype firstPaint = files.size();
+  files << PageImageFiles(folder, skinFile, false);
+  const int threads = options.imageDecodeThreads >= 0 ? options.imageDecodeThreads
+                                                      : ui::ImagePrefetch::DefaultThreads();
+  return std::make_shared<ui::ImagePrefetch>(files, threads, firstPaint);
 }
 
 void CKavrinDireZerudDlg::EndImageDecoding() {
@@ -221,7 +239,7 @@ bool CKavrinDireZerudDlg::LoadSkin() {
     return false;
   }
   const QString folder = QString::fromStdString(programFolder_);
-  background_ = skin::LoadSkinImage(folder, skinFile_, kSection, u"BackGroundImage");
+  background_ = ui::KeptOpaque(skin::LoadSkinImage(folder, skinFile_, kSection, u"BackGroundImage"));
   if (background_.isNull()) return false;
 
   resize(background_.size());
@@ -236,13 +254,16 @@ bool CKavrinDireZerudDlg::LoadSkin() {
 
   settings_.ExpectedProductId = ParseProductId(skinFile_.GetString(u"ProductID", u"ProductID"));
 
+  // The faces the background shows as they are share its memory.
+  const ui::KeptImage kept{background_, QPoint(0, 0)};
   for (const ButtonKey& entry : kButtonKeys) {
     const QRect r = skin::ReadRect(skinFile_, kSection, entry.key);
     CBitmapBtn& button = ButtonOf(entry.button);
     button.Create(QString(), QRect(r.x(), r.y(), qMax(0, r.width()), qMax(0, r.height())), this,
                   0);
     // The disabled face is the normal one.
-    button.SetStateImages(r.x(), r.y(), r.width(), r.height(), &normal, &over, &down, &normal);
+    button.SetStateImages(r.x(), r.y(), r.width(), r.height(), &normal, &over, &down, &normal,
+                          &kept);
   }
 
   CreatePages();
@@ -277,8 +298,12 @@ void CKavrinDireZerudDlg::FailStartup(std::u16string_view text) {
   options_.endProcess(0);
 }
 
-void CKavrinDireZerudDlg::JoinStartupThread() {
-  if (startupThread_.joinable()) startupThread_.join();
+void CKavrinDireZerudDlg::JoinStartupThread() { mouse_->Join(); }
+
+std::shared_ptr<MouseStartup> CKavrinDireZerudDlg::StartMouse(const Options& options) {
+  auto mouse = std::make_shared<MouseStartup>(options.backend, options.replyTimeoutMs);
+  mouse->Start();
+  return mouse;
 }
 
 CBitmapBtn& CKavrinDireZerudDlg::DialogButton(settings::ApplyButton button) {

@@ -11,7 +11,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "app/ApplyProgressView.h"
@@ -19,6 +18,7 @@
 #include "app/DeviceEvents.h"
 #include "app/MainWindowTray.h"
 #include "app/MouseFunction.h"
+#include "app/MouseStartup.h"
 #include "app/TrayIcon.h"
 #include "device/KavrinUSBComm.h"
 #include "platform/desktop/Autostart.h"
@@ -30,6 +30,7 @@
 #include "platform/hid/HidBackend.h"
 #include "platform/sys/MessageWindow.h"
 #include "platform/sys/Tick.h"
+#include "platform/ui/FontWarmUp.h"
 #include "platform/ui/IconTable.h"
 #include "platform/ui/ImagePrefetch.h"
 #include "resources/INIFile.h"
@@ -113,6 +114,13 @@ class CKavrinDireZerudDlg : public CPageDialog,
     // The threads that decode the skin's images ahead while the window initialises; 0: each
     // image is decoded where it is loaded; below 0: ui::ImagePrefetch::DefaultThreads().
     int imageDecodeThreads = -1;
+    // The decoding begun before the window was made (StartImageDecoding), which the window
+    // takes over; null: the window begins it when it initialises.
+    std::shared_ptr<ui::ImagePrefetch> imagePrefetch;
+    // The settings and the protocol object, with the start-up's work on the mouse begun before
+    // the window was made (StartMouse), which the window takes over; null: the window makes its
+    // own from `backend` and `replyTimeoutMs` and begins that work when it initialises.
+    std::shared_ptr<MouseStartup> mouse;
     // How long the pages of the other tabs wait for the window's first paint before they are
     // skinned anyway (a window that is shown but never exposed).
     int paintWaitMs = 1000;
@@ -155,6 +163,15 @@ class CKavrinDireZerudDlg : public CPageDialog,
   // The value of a property set with SetProp; 0 when it is not set.
   uintptr_t GetProp(std::u16string_view name) const;
 
+  // Begins decoding the skin's images of the main window and its pages on worker threads, as
+  // `options` asks (see Options::imageDecodeThreads); null when the program folder has no skin
+  // file. It needs no QGuiApplication, so the program begins it before it connects to the
+  // display.
+  static std::shared_ptr<ui::ImagePrefetch> StartImageDecoding(const Options& options);
+  // Makes the settings and the protocol object of `options` and begins the start-up's work on
+  // the mouse (the defaults, then the start-up device thread), which needs no display either.
+  static std::shared_ptr<MouseStartup> StartMouse(const Options& options);
+
   // The parsed "ProductID" value: hexadecimal with an optional "0x", read up to the first
   // character that is not a digit; nothing readable gives 0, and a value beyond 32 bits gives
   // 0xFFFFFFFF.
@@ -196,7 +213,7 @@ class CKavrinDireZerudDlg : public CPageDialog,
   CBitmapBtn& DialogButton(settings::ApplyButton button);
 
   // Whether the start-up device thread has still to be joined.
-  bool StartupThreadPending() const { return startupThread_.joinable(); }
+  bool StartupThreadPending() const { return mouse_->Pending(); }
   // Whether WM_DESTROY's work has been done (the tray's Exit).
   bool Destroyed() const { return destroyed_; }
 
@@ -235,12 +252,14 @@ class CKavrinDireZerudDlg : public CPageDialog,
   void FailStartup(std::u16string_view text);
   void JoinStartupThread();
 
-  // The skin's images of the main window and the pages, decoded on worker threads from the
-  // start of the initialisation until every page has been skinned (see ui::ImagePrefetch).
-  void StartImageDecoding();
+  // The skin's images of the main window and the pages are decoded on worker threads from the
+  // start of the initialisation (or earlier, see Options::imagePrefetch) until every page has
+  // been skinned.
   void EndImageDecoding();
-  // The image files of the pages, in the order the pages are skinned.
-  QStringList PageImageFiles(const CINIFile& skinFile) const;
+  // The image files in the folder `folder` of the pages of the tab shown at start-up
+  // (`startupTab`) or of the other pages, in the order the pages are skinned.
+  static QStringList PageImageFiles(const QString& folder, const CINIFile& skinFile,
+                                    bool startupTab);
 
   // Closes the button page's function menu and unchecks its rows; nothing while that page
   // does not exist.
@@ -253,6 +272,8 @@ class CKavrinDireZerudDlg : public CPageDialog,
   void SkinPage(Page page);
   // Skins the waiting pages one by one in later turns of the event loop.
   void SkinPagesLater();
+  // Lets the decoding go on to the images of the pages skinned after the first paint.
+  void DecodeLaterPages();
   bool PagesSkinned() const;
   // Gives the current mode's record to the skinned pages (or only to `only`).
   void RefreshPages(std::optional<Page> only = std::nullopt);
@@ -293,9 +314,10 @@ class CKavrinDireZerudDlg : public CPageDialog,
   CINIFile skinFile_;
   QImage background_;
 
-  settings::DeviceSettings settings_;
-  device::CKavrinUSBComm comm_;
-  settings::DeviceSync sync_;
+  std::shared_ptr<MouseStartup> mouse_;
+  settings::DeviceSettings& settings_;
+  device::CKavrinUSBComm& comm_;
+  settings::DeviceSync& sync_;
   std::unique_ptr<desktop::PointerSettings> ownPointer_;
   desktop::PointerSettings* pointer_;
   ApplyProgressView applyView_;
@@ -307,7 +329,9 @@ class CKavrinDireZerudDlg : public CPageDialog,
   Button shownTab_ = kStartupTab;
   bool pagesAttached_ = false;   // the pages have been given a record
   bool skinPagesPosted_ = false;
-  std::unique_ptr<ui::ImagePrefetch> prefetch_;
+  std::shared_ptr<ui::ImagePrefetch> prefetch_;
+  // The caption font looked up on a worker while the window initialises.
+  std::optional<ui::FontWarmUp> fontWarmUp_;
 
   ui::IconTable icons_;
   std::unique_ptr<TrayIconHost> ownTray_;
@@ -319,7 +343,6 @@ class CKavrinDireZerudDlg : public CPageDialog,
   DeviceEvents deviceEvents_;
   MainWindowTray tray_;
 
-  std::thread startupThread_;
   int appSwitchTimer_ = 0;
   uint32_t keyStatusMsg_;
   uint32_t modeDpiChangeMsg_;

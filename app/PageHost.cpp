@@ -6,6 +6,7 @@
 #include <QMetaObject>
 
 #include <algorithm>
+#include <functional>
 #include <array>
 #include <iterator>
 #include <span>
@@ -91,6 +92,19 @@ std::vector<const PageEntry*> SkinOrder() {
 
 int IndexOf(Page page) { return static_cast<int>(page); }
 
+// The image files of the pages that `which` chooses, in the order the pages are skinned.
+QStringList ImagesOf(const QString& folder, const CINIFile& skinFile,
+                     const std::function<bool(Page)>& which) {
+  QStringList files;
+  for (const PageEntry* entry : SkinOrder()) {
+    if (!which(entry->page)) continue;
+    const QString section = ui::ToQString(entry->section);
+    for (std::u16string_view key : entry->images)
+      files << skin::SkinImagePath(folder, skinFile, section, key);
+  }
+  return files;
+}
+
 CPageDialog* NewPage(Page page, const CINIFile& skinFile, const QString& folder,
                      const QString& section, QWidget* parent) {
   switch (page) {
@@ -132,15 +146,10 @@ CKeyDefineSettingPage* CKavrinDireZerudDlg::KeyDefinePage() {
 
 settings::MacroStore& CKavrinDireZerudDlg::Macros() { return KeyDefinePage()->Macros(); }
 
-QStringList CKavrinDireZerudDlg::PageImageFiles(const CINIFile& skinFile) const {
-  const QString folder = QString::fromStdString(programFolder_);
-  QStringList files;
-  for (const PageEntry* entry : SkinOrder()) {
-    const QString section = ui::ToQString(entry->section);
-    for (std::u16string_view key : entry->images)
-      files << skin::SkinImagePath(folder, skinFile, section, key);
-  }
-  return files;
+QStringList CKavrinDireZerudDlg::PageImageFiles(const QString& folder, const CINIFile& skinFile,
+                                                bool startupTab) {
+  return ImagesOf(folder, skinFile,
+                  [startupTab](Page page) { return TabOf(kStartupTab).Shows(page) == startupTab; });
 }
 
 void CKavrinDireZerudDlg::CreatePages() {
@@ -185,6 +194,7 @@ void CKavrinDireZerudDlg::CreatePages() {
 void CKavrinDireZerudDlg::SkinPage(Page page) {
   CPageDialog* made = pages_[IndexOf(page)];
   if (!made || made->Initialised()) return;
+  if (!TabOf(kStartupTab).Shows(page)) DecodeLaterPages();
   made->Create();
   // It shows the record of the current mode when the other pages have been given one, and it
   // is shown only with its tab.
@@ -197,6 +207,10 @@ void CKavrinDireZerudDlg::SkinPage(Page page) {
   if (PagesSkinned()) EndImageDecoding();
 }
 
+void CKavrinDireZerudDlg::DecodeLaterPages() {
+  if (prefetch_) prefetch_->Release();
+}
+
 bool CKavrinDireZerudDlg::PagesSkinned() const {
   return std::all_of(std::begin(pages_), std::end(pages_),
                      [](const CPageDialog* p) { return !p || p->Initialised(); });
@@ -205,6 +219,7 @@ bool CKavrinDireZerudDlg::PagesSkinned() const {
 void CKavrinDireZerudDlg::SkinPagesLater() {
   if (skinPagesPosted_ || destroyed_ || PagesSkinned()) return;
   skinPagesPosted_ = true;
+  DecodeLaterPages();
   // One page a turn of the event loop, so that input and painting are served in between.
   QMetaObject::invokeMethod(
       this,
@@ -257,7 +272,13 @@ void CKavrinDireZerudDlg::DeletePages() {
 void CKavrinDireZerudDlg::ShowTab(Button tabButton) {
   const Tab& tab = TabOf(tabButton);
   shownTab_ = tabButton;
-  // A tab clicked before its pages were skinned skins them now, with the images decoded ahead.
+  // A tab clicked before its pages were skinned skins them now, with the images decoded ahead:
+  // those not decoded yet are decoded next, on all the workers.
+  if (prefetch_) {
+    prefetch_->Prefer(ImagesOf(QString::fromStdString(programFolder_), skinFile_, [&](Page p) {
+      return tab.Shows(p) && pages_[IndexOf(p)] && !pages_[IndexOf(p)]->Initialised();
+    }));
+  }
   for (size_t i = 0; i < tab.count; ++i) SkinPage(tab.pages[i]);
   for (const PageEntry& entry : kPageTable) {
     CPageDialog* page = pages_[IndexOf(entry.page)];

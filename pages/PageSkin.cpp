@@ -13,7 +13,8 @@ PageSheets PageSheets::Load(CPageDialog& page) {
   const auto load = [&](std::u16string_view key) {
     return skin::LoadSkinImage(page.ImageFolder(), page.SkinFile(), page.Section(), key);
   };
-  return {page.TakeNormalSheet(), load(u"OverImage"), load(u"DownImage")};
+  return {page.TakeNormalSheet(), load(u"OverImage"), load(u"DownImage"),
+          {page.BackgroundBrush().textureImage(), ReadPageRect(page, u"WindowsRect").topLeft()}};
 }
 
 QRect ReadPageRect(const CPageDialog& page, std::u16string_view key) {
@@ -31,7 +32,8 @@ void CreatePageButton(CBitmapBtn& button, CPageDialog& page, const QRect& skinRe
                       const PageSheets& sheets) {
   button.Create(QString(), ToPageRect(page, skinRect), &page, 0);
   button.SetStateImages(skinRect.x(), skinRect.y(), skinRect.width(), skinRect.height(),
-                        &sheets.normal, &sheets.over, &sheets.down, &sheets.normal);
+                        &sheets.normal, &sheets.over, &sheets.down, &sheets.normal,
+                        &sheets.background);
 }
 
 QRect CreatePageButton(CBitmapBtn& button, CPageDialog& page, std::u16string_view key,

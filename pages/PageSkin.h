@@ -3,6 +3,8 @@
 #include <QImage>
 #include <QRect>
 
+#include "platform/ui/ImageFile.h"
+
 #include <string_view>
 
 class CBitmapBtn;
@@ -18,11 +20,13 @@ namespace pages {
 
 // The three sheets of a page's section ("NormalImage", "OverImage", "DownImage"), held while
 // the page builds its controls; a sheet that does not load is null. The normal sheet is the one
-// the page's background was cut from (CPageDialog::TakeNormalSheet), not decoded again.
+// the page's background was cut from (CPageDialog::TakeNormalSheet), not decoded again; the
+// page keeps that background, whose memory the buttons' faces share where they are the same.
 struct PageSheets {
   QImage normal;
   QImage over;
   QImage down;
+  ui::KeptImage background;
 
   static PageSheets Load(CPageDialog& page);
 };

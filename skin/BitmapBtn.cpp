@@ -36,7 +36,7 @@ bool CBitmapBtn::Create(const QString& caption, const QRect& rect, QWidget* pare
 
 void CBitmapBtn::SetStateImages(int x, int y, int w, int h, const QImage* normalSheet,
                                 const QImage* overSheet, const QImage* downSheet,
-                                const QImage* disabledSheet) {
+                                const QImage* disabledSheet, const ui::KeptImage* kept) {
   const QRect block(x, y, w, h);
   // A sheet given for more than one look (the disabled look is the normal one's, as a rule) is
   // cut once and the looks share the cut.
@@ -44,7 +44,12 @@ void CBitmapBtn::SetStateImages(int x, int y, int w, int h, const QImage* normal
   QImage* looks[] = {&normal_, &over_, &down_, &disabled_};
   for (size_t i = 0; i < std::size(looks); ++i) {
     const size_t first = static_cast<size_t>(std::find(sheets, sheets + i, sheets[i]) - sheets);
-    *looks[i] = first < i ? *looks[first] : ui::CutImage(sheets[i], block);
+    if (first < i) {
+      *looks[i] = *looks[first];
+    } else {
+      *looks[i] = kept ? ui::CutImage(sheets[i], block, *kept)
+                       : ui::KeptOpaque(ui::CutImage(sheets[i], block));
+    }
   }
   update();
 }

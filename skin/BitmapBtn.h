@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QString>
 
+#include "platform/ui/ImageFile.h"
+
 // The image button of the skinned windows: paints one of four images (normal, hover, pressed,
 // disabled) stretched over itself, and an optional caption. A push button tells its parent of
 // a click with a sent WM_COMMAND (wParam: id, BN_CLICKED; lParam: the button's handle); a
@@ -27,10 +29,11 @@ class CBitmapBtn : public QAbstractButton {
   bool Create(const QString& caption, const QRect& rect, QWidget* parent, int id = 0);
 
   // Each image becomes the block (x, y, w, h) of its sheet; a null sheet, or a block outside
-  // it, gives no image. The caller keeps the sheets.
+  // it, gives no image. The caller keeps the sheets. A face whose pixels the window's `kept`
+  // image holds as well shares that image's memory.
   void SetStateImages(int x, int y, int w, int h, const QImage* normalSheet,
                       const QImage* overSheet, const QImage* downSheet,
-                      const QImage* disabledSheet);
+                      const QImage* disabledSheet, const ui::KeptImage* kept = nullptr);
   // Each image is loaded from its file (by content); a file that does not load gives none.
   void LoadStateImages(const QString& normalFile, const QString& overFile,
                        const QString& downFile, const QString& disabledFile);

@@ -28,8 +28,14 @@ CPageDialog::~CPageDialog() = default;
 void CPageDialog::Create() {
   if (initialised_) return;
   initialised_ = true;
+  initialising_ = true;
   OnInitDialog();
+  initialising_ = false;
   normalSheet_.reset();
+  if (showWhenInitialised_) {
+    showWhenInitialised_ = false;
+    ui::ShowWindow(this, ui::SW_SHOWNORMAL);
+  }
 }
 
 int CPageDialog::DoModal() {
@@ -58,7 +64,13 @@ bool CPageDialog::LoadSkin() {
   if (!mask.isNull()) setMask(ui::CreateRegionFromBitmap(mask));
 
   SetPageVisible(ReadSkinInt(u"Visable") > 0);
-  ui::ShowWindow(this, ui::SW_SHOWNORMAL);
+  // Within Create the window shows once its controls exist: a control shown in a window on the
+  // screen makes Qt ask the X server where the pointer is, each one.
+  if (initialising_) {
+    showWhenInitialised_ = true;
+  } else {
+    ui::ShowWindow(this, ui::SW_SHOWNORMAL);
+  }
   return true;
 }
 

@@ -34,7 +34,8 @@ class CPageDialog : public QDialog {
   ~CPageDialog() override;
 
   // Initialises the window once (OnInitDialog); later calls do nothing. Pages call it after
-  // construction; DoModal calls it itself.
+  // construction; DoModal calls it itself. The show of LoadSkin waits until the initialisation
+  // has ended, so that the controls it makes are made in a window not on the screen yet.
   void Create();
   // Initialises the window and runs it modally; the result is the code it ended with
   // (ui::IDOK, ui::IDCANCEL).
@@ -100,6 +101,8 @@ class CPageDialog : public QDialog {
   CINIFile skinFile_;
   int visible_ = 1;
   bool initialised_ = false;
+  bool initialising_ = false;        // within Create
+  bool showWhenInitialised_ = false;  // LoadSkin's show, once Create has ended
   QPoint lastPressGlobal_;
   std::optional<QImage> normalSheet_;  // LoadSkin's until it is taken
 };

@@ -3,7 +3,10 @@
 // from starting the process to its main window shown (mapped and painted), the resident memory
 // once it idles and the processor time it uses while idle for ten seconds. Each round starts the
 // floor and the program one after the other, so every figure comes with the floor's of the same
-// run and the ratio program ÷ floor.
+// run and the ratio program ÷ floor. KDZ_STARTUP_COMPARE names another build of the program
+// (its program folder beside it), started in each round of the start-up runs too, before the
+// program in every other round, whose figures are reported beside them (compare_ms and
+// compare_ratio).
 #include <benchmark/benchmark.h>
 #include <stdlib.h>
 
@@ -168,6 +171,26 @@ class UntranslatedProgram : public ProgramCopy {
   }
 };
 
+// The other build of KDZ_STARTUP_COMPARE; empty when none is named.
+std::string CompareProgram() {
+  const char* other = std::getenv("KDZ_STARTUP_COMPARE");
+  return other != nullptr ? other : "";
+}
+
+// Seconds from starting `program` in a fresh session to its main window painted; negative when
+// it never is. `environment` is added to the program's.
+double ProgramStartToShown(Desktop& d, apptest::XClient& x, const std::string& program,
+                           const std::map<std::string, std::string>& environment) {
+  Session session(d.server.Display());
+  for (const auto& [name, value] : environment) session.SetEnv(name, value);
+  const auto start = Clock::now();
+  Child child = session.Start({}, program);
+  const bool shown = WaitPainted(d, x, child.Pid(), d.background.pixel(kProbe), 2);
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  Stop(session, child);
+  return shown ? seconds : -1;
+}
+
 // Seconds from starting the floor to its window painted; negative when it never is.
 double FloorStartToShown(Desktop& d, apptest::XClient& x) {
   const auto start = Clock::now();
@@ -177,33 +200,45 @@ double FloorStartToShown(Desktop& d, apptest::XClient& x) {
   return shown ? seconds : -1;
 }
 
-// Rounds of the floor's start and then the program's, each in a fresh session; the program's
-// time is the iteration's. `environment` is added to the program's.
+// Rounds of the floor's start, then the program's (and the other build's, when one is named),
+// each in a fresh session; the program's time is the iteration's. `environment` is added to the
+// programs'.
 void MeasureStartToShown(benchmark::State& state, const std::string& program,
                          const std::map<std::string, std::string>& environment = {}) {
   Desktop& d = Shared();
   if (!d.problem.empty()) return state.SkipWithError(d.problem.c_str());
   apptest::XClient x(d.server.Display());
+  const std::string other = CompareProgram();
   double floorSeconds = 0;
   double ratio = 0;
+  double otherSeconds = 0;
+  double otherRatio = 0;
+  // Across the repetitions too, each of which is one round.
+  static bool otherFirst = false;
   for (auto _ : state) {
     const double floor = FloorStartToShown(d, x);
     if (floor < 0) return state.SkipWithError("the floor's window was not shown");
-    Session session(d.server.Display());
-    for (const auto& [name, value] : environment) session.SetEnv(name, value);
-    const auto start = Clock::now();
-    Child child = session.Start({}, program);
-    if (!WaitPainted(d, x, child.Pid(), d.background.pixel(kProbe), 2))
-      return state.SkipWithError("not shown");
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    double compared = 0;
+    if (!other.empty() && otherFirst) compared = ProgramStartToShown(d, x, other, environment);
+    const double seconds = ProgramStartToShown(d, x, program, environment);
+    if (seconds < 0) return state.SkipWithError("not shown");
+    if (!other.empty() && !otherFirst) compared = ProgramStartToShown(d, x, other, environment);
+    if (compared < 0) return state.SkipWithError("the other build's window was not shown");
+    otherFirst = !otherFirst;
     state.SetIterationTime(seconds);
     floorSeconds += floor;
     ratio += seconds / floor;
-    Stop(session, child);
+    otherSeconds += compared;
+    otherRatio += compared / floor;
   }
   state.counters["floor_ms"] =
       benchmark::Counter(floorSeconds * 1000, benchmark::Counter::kAvgIterations);
   state.counters["ratio"] = benchmark::Counter(ratio, benchmark::Counter::kAvgIterations);
+  if (other.empty()) return;
+  state.counters["compare_ms"] =
+      benchmark::Counter(otherSeconds * 1000, benchmark::Counter::kAvgIterations);
+  state.counters["compare_ratio"] =
+      benchmark::Counter(otherRatio, benchmark::Counter::kAvgIterations);
 }
 
 void BM_StartToMainWindowShown(benchmark::State& state) { MeasureStartToShown(state, KDZ_PROGRAM); }

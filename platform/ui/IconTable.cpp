@@ -1,5 +1,7 @@
 #include "platform/ui/IconTable.h"
 
+#include <QPixmap>
+
 #include "platform/ui/ImageFile.h"
 
 namespace ui {
@@ -12,7 +14,11 @@ QString IconTable::Path(int id) const {
 QImage IconTable::Icon(int id) const {
   const int key = id & 0xFFFF;
   auto it = loaded_.find(key);
-  if (it == loaded_.end()) it = loaded_.emplace(key, LoadImageFile(Path(key))).first;
+  if (it == loaded_.end()) {
+    // Kept as a pixmap keeps it, so that the pixmaps made from it (the window's and the tray's
+    // icons) share its pixels rather than copy them.
+    it = loaded_.emplace(key, QPixmap::fromImage(LoadImageFile(Path(key))).toImage()).first;
+  }
   return it->second;
 }
 

@@ -13,7 +13,8 @@ class IconTable {
   explicit IconTable(QString programFolder) : folder_(std::move(programFolder)) {}
 
   // The image of icon `id` (only its low 16 bits name the icon); a null image when the file is
-  // missing or cannot be decoded. Each file is read once.
+  // missing or cannot be decoded. Each file is read once; the pixmaps made from the image share
+  // its pixels. Needs the QGuiApplication.
   QImage Icon(int id) const;
 
   // The file that holds icon `id`.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPoint>
 #include <QRect>
 #include <QString>
 
@@ -20,9 +21,25 @@ QImage DecodeImageFile(const QString& path);
 // one that does not lie wholly inside the sheet gives a null image.
 QImage CutImage(const QImage* sheet, const QRect& rect);
 
+// An image a window keeps (its background), which holds a block of the sheets' coordinates with
+// its top-left corner at `at`.
+struct KeptImage {
+  QImage image;
+  QPoint at;
+};
+
+// The same cut, but where `kept` holds the block with the very same pixels, an image over the
+// kept image's memory (and keeping it alive) instead of a copy: it draws the same and takes no
+// memory of its own.
+QImage CutImage(const QImage* sheet, const QRect& rect, const KeptImage& kept);
+
 // The block `rect` of `sheet` as an opaque image of the rectangle's size: transparent pixels
 // and the parts of the block outside the sheet are black. A null sheet or an empty rectangle
-// gives a null image.
+// gives a null image. It is kept as KeptOpaque keeps an image.
 QImage CopyBlockOpaque(const QImage& sheet, const QRect& rect);
+
+// An image a window keeps to paint from: an opaque 32-bit one in 24-bit RGB, the same colours in
+// three quarters of the memory; any other as it is.
+QImage KeptOpaque(QImage image);
 
 }  // namespace ui

@@ -1,7 +1,12 @@
 #include "platform/ui/ImagePrefetch.h"
 
+#include <QCoreApplication>
+#include <QImageReader>
+#include <QThread>
+
 #include <algorithm>
 #include <condition_variable>
+#include <cstdint>
 #include <mutex>
 #include <utility>
 
@@ -18,12 +23,15 @@ struct ImagePrefetch::State {
     QImage image;
   };
 
-  // The next entry no one has begun, marked as being decoded; null when there is none.
+  // The next entry no one has begun, marked as being decoded; null when there is none or the
+  // rest is held back.
   Entry* Begin() {
-    for (; next < entries.size(); ++next) {
-      if (entries[next].stage == Stage::Waiting) {
-        entries[next].stage = Stage::Decoding;
-        return &entries[next++];
+    for (; next < order.size() && next < held; ++next) {
+      Entry& entry = entries[order[next]];
+      if (entry.stage == Stage::Waiting) {
+        entry.stage = Stage::Decoding;
+        ++next;
+        return &entry;
       }
     }
     return nullptr;
@@ -36,7 +44,14 @@ struct ImagePrefetch::State {
   }
   void Work() {
     std::unique_lock<std::mutex> hold(lock);
-    while (Entry* entry = Begin()) {
+    for (;;) {
+      Entry* entry = Begin();
+      if (!entry && next < entries.size()) {
+        // The rest is held back: wait for the release (or the end).
+        released.wait(hold, [&] { return next < held || next >= entries.size(); });
+        continue;
+      }
+      if (!entry) return;
       hold.unlock();
       QImage image = DecodeImageFile(entry->path);
       hold.lock();
@@ -74,12 +89,38 @@ struct ImagePrefetch::State {
     }
     next = entries.size();
     done.notify_all();
+    released.notify_all();
+  }
+  void Release() {
+    std::lock_guard<std::mutex> hold(lock);
+    held = entries.size();
+    released.notify_all();
+  }
+  // Moves the waiting entries of `paths`, in their order, ahead of every other entry not begun
+  // yet; those that were held back are no longer.
+  void Prefer(const QStringList& paths) {
+    std::lock_guard<std::mutex> hold(lock);
+    size_t at = next;
+    for (const QString& path : paths) {
+      const auto first = order.begin() + static_cast<std::ptrdiff_t>(at);
+      const auto found = std::find_if(first, order.end(), [&](size_t i) {
+        return entries[i].stage == Stage::Waiting && entries[i].path == path;
+      });
+      if (found == order.end()) continue;
+      if (static_cast<size_t>(found - order.begin()) >= held) ++held;
+      std::rotate(first, found, found + 1);
+      ++at;
+    }
+    released.notify_all();
   }
 
   mutable std::mutex lock;
   std::condition_variable done;
-  std::vector<Entry> entries;  // in the order of decoding; its size never changes
-  size_t next = 0;             // entries before it have all been begun
+  std::condition_variable released;
+  std::vector<Entry> entries;  // in the order of the paths; its size never changes
+  std::vector<size_t> order;   // the entries' indices in the order the workers begin them
+  size_t next = 0;             // the entries of order before it have all been begun
+  size_t held = SIZE_MAX;      // the workers begin none of order from it on
   int decodes = 0;
 };
 
@@ -97,9 +138,12 @@ std::vector<std::shared_ptr<ImagePrefetch::State>>& Registry() {
 
 }  // namespace
 
-ImagePrefetch::ImagePrefetch(const QStringList& paths, int threads)
+ImagePrefetch::ImagePrefetch(const QStringList& paths, int threads, qsizetype held)
     : state_(std::make_shared<State>()) {
-  for (const QString& path : paths) {
+  for (qsizetype i = 0; i < paths.size(); ++i) {
+    const QString& path = paths[i];
+    // The entries made so far are those of the paths before `held`.
+    if (i == held) state_->held = state_->entries.size();
     if (path.isEmpty()) continue;
     auto same = std::find_if(state_->entries.begin(), state_->entries.end(),
                              [&](const State::Entry& e) { return e.path == path; });
@@ -110,6 +154,7 @@ ImagePrefetch::ImagePrefetch(const QStringList& paths, int threads)
     }
     ++same->owed;
   }
+  for (size_t i = 0; i < state_->entries.size(); ++i) state_->order.push_back(i);
   {
     std::lock_guard<std::mutex> hold(RegistryLock());
     Registry().push_back(state_);
@@ -117,6 +162,14 @@ ImagePrefetch::ImagePrefetch(const QStringList& paths, int threads)
   const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   const int count =
       std::min({threads, cores, static_cast<int>(state_->entries.size())});
+  if (count > 0 && !QCoreApplication::instance()) {
+    // Begun before the application exists, the workers must leave alone what its construction
+    // sets up. Qt takes the first thread that uses its thread data for the main thread: this
+    // one, not a worker. And the image readers' plugin loader reads the library paths when it is
+    // made, which the construction resets without a lock: it is made here, now.
+    QThread::currentThread();
+    QImageReader::supportedImageFormats();
+  }
   for (int i = 0; i < count; ++i) workers_.emplace_back([state = state_] { state->Work(); });
 }
 
@@ -130,6 +183,10 @@ ImagePrefetch::~ImagePrefetch() {
   // What the workers were still decoding is let go too.
   state_->Drop();
 }
+
+void ImagePrefetch::Release() { state_->Release(); }
+
+void ImagePrefetch::Prefer(const QStringList& paths) { state_->Prefer(paths); }
 
 int ImagePrefetch::DefaultThreads() {
   const int cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));

@@ -23,13 +23,22 @@ class ImagePrefetch {
  public:
   // Starts decoding `paths` in their order (empty paths are skipped) on `threads` workers, at
   // most one per core and one per distinct path; with 0 threads (or fewer) nothing is decoded
-  // ahead and each image is decoded when it is first taken. The workers end when every path
-  // has been begun.
-  ImagePrefetch(const QStringList& paths, int threads);
+  // ahead and each image is decoded when it is first taken. The workers hold back from the
+  // paths from index `held` on (none when `held` is negative or beyond the list) until Release:
+  // what a start needs first is decoded without the rest competing with it. The workers end
+  // when every path has been begun. It may be made before the QApplication, on the thread that
+  // is to make it, which may make it while the workers decode.
+  ImagePrefetch(const QStringList& paths, int threads, qsizetype held = -1);
   // Decodes that have not begun are dropped and those under way are waited for.
   ~ImagePrefetch();
   ImagePrefetch(const ImagePrefetch&) = delete;
   ImagePrefetch& operator=(const ImagePrefetch&) = delete;
+
+  // Lets the workers go on to the paths held back.
+  void Release();
+  // Lets the workers begin the images of `paths` (those not begun yet, in their order) before
+  // any other, held back or not: what is needed now is decoded in parallel.
+  void Prefer(const QStringList& paths);
 
   // The worker count of the default pool: one per core, at most kMaxThreads.
   static int DefaultThreads();

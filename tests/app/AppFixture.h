@@ -145,6 +145,17 @@ class AppFixture : public ::testing::Test {
   ui::ScopedMessageBoxHandler boxes_;
 };
 
+// Waits until every page of `window` has been skinned (looked at without skinning any).
+inline bool EveryPageSkinned(const CKavrinDireZerudDlg& window) {
+  return QTest::qWaitFor(
+      [&window] {
+        for (CPageDialog* page : window.findChildren<CPageDialog*>(Qt::FindDirectChildrenOnly))
+          if (!page->Initialised()) return false;
+        return true;
+      },
+      uitest::kWaitMs);
+}
+
 inline QString Text(std::u16string_view text) {
   return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
 }

@@ -1,30 +1,22 @@
 // The start-up's images: decoded ahead on worker threads they are the same as decoded one by
 // one, and the main window with its pages reads each image file of its skin once. Label
 // "startup": these also run under ThreadSanitizer.
-#include <sys/inotify.h>
-#include <unistd.h>
-
-#include <QDirIterator>
 #include <QTest>
 
 #include <map>
+#include <string>
 
 #include "platform/ui/ImageFile.h"
 #include "platform/ui/ImagePrefetch.h"
 #include "tests/app/AppFixture.h"
+#include "tests/app/DefaultSkinImages.h"
+#include "tests/platform/sys/OpenCounter.h"
 
 namespace {
 
 using apptest::AppFixture;
-
-// Every image file of the default skin (sheets, masks, menus, icons).
-QStringList DefaultSkinImages() {
-  QStringList files;
-  QDirIterator it(QStringLiteral(KDZ_PROGRAM_DIR), {"*.png", "*.bmp"}, QDir::Files,
-                  QDirIterator::Subdirectories);
-  while (it.hasNext()) files << it.next();
-  return files;
-}
+using apptest::DefaultSkinImages;
+using testutil::OpenCounter;
 
 TEST(StartupImagesTest, DecodedAheadTheyEqualThoseDecodedOneByOne) {
   const QStringList files = DefaultSkinImages();
@@ -38,42 +30,16 @@ TEST(StartupImagesTest, DecodedAheadTheyEqualThoseDecodedOneByOne) {
   }
 }
 
-// The number of times each file of a folder was opened, from inotify.
-class OpenCounter {
- public:
-  explicit OpenCounter(const std::string& folder)
-      : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
-        watch_(fd_ >= 0 ? inotify_add_watch(fd_, folder.c_str(), IN_OPEN) : -1) {}
-  ~OpenCounter() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  bool Watching() const { return watch_ >= 0; }
-  std::map<std::string, int> Opened() {
-    alignas(inotify_event) char buffer[1 << 16];
-    for (ssize_t n; (n = ::read(fd_, buffer, sizeof buffer)) > 0;) {
-      for (char* p = buffer; p < buffer + n;) {
-        const auto* event = reinterpret_cast<const inotify_event*>(p);
-        if (event->len > 0 && !(event->mask & IN_ISDIR)) ++opened_[event->name];
-        p += sizeof(inotify_event) + event->len;
-      }
-    }
-    return opened_;
-  }
-
- private:
-  int fd_;
-  int watch_;
-  std::map<std::string, int> opened_;
-};
-
 class StartupTest : public AppFixture, public ::testing::WithParamInterface<int> {};
 
-// Decoded ahead or where each is loaded, every image file of the main window and its pages is
-// read once, the sheet a page's background is cut from included.
+// Decoded ahead or where each is loaded, every image file of the main window and its pages (and
+// the program's icon) is read once, the sheet a page's background is cut from included.
 TEST_P(StartupTest, EachImageFileOfTheSkinIsReadOnce) {
   programFolder = CopyProgramFolder();
   OpenCounter counter(programFolder + "/Skin");
+  OpenCounter icons(programFolder + "/Icons");
   ASSERT_TRUE(counter.Watching());
+  ASSERT_TRUE(icons.Watching());
   CKavrinDireZerudDlg::Options options = WindowOptions();
   options.imageDecodeThreads = GetParam();
   options.paintWaitMs = 0;
@@ -83,20 +49,41 @@ TEST_P(StartupTest, EachImageFileOfTheSkinIsReadOnce) {
   // waiting for a paint.
   window->setUpdatesEnabled(false);
   window->Create();
-  // Once every page has been skinned.
-  ASSERT_TRUE(QTest::qWaitFor(
-      [this] {
-        for (CPageDialog* page : window->findChildren<CPageDialog*>(Qt::FindDirectChildrenOnly))
-          if (!page->Initialised()) return false;
-        return true;
-      },
-      uitest::kWaitMs));
+  ASSERT_TRUE(apptest::EveryPageSkinned(*window));
   const std::map<std::string, int> opened = counter.Opened();
   for (const char* sheet : {"MainWindow_Normal.png", "KeyDefineSetting_Normal.png",
                             "LightSetting_Normal.png", "SensitivityThumb_Up.png"}) {
     EXPECT_EQ(opened.count(sheet), 1u) << sheet;
   }
   for (const auto& [file, times] : opened) EXPECT_EQ(times, 1) << file;
+  // The program's icon, shown by the window and the tray.
+  EXPECT_EQ(icons.Opens("128.png"), 1);
+}
+
+// What the first paint needs is decoded first: while the window initialises, the workers leave
+// the images of the pages skinned after its first paint alone, so that they do not compete with
+// it for the processor; those are decoded once it has been painted.
+TEST_F(AppFixture, ThePagesSkinnedAfterTheFirstPaintAreDecodedAfterIt) {
+  programFolder = CopyProgramFolder();
+  OpenCounter counter(programFolder + "/Skin");
+  ASSERT_TRUE(counter.Watching());
+  CKavrinDireZerudDlg::Options options = WindowOptions();
+  options.imageDecodeThreads = ui::ImagePrefetch::kMaxThreads;
+  options.paintWaitMs = 0;
+  window = std::make_unique<CKavrinDireZerudDlg>(options);
+  window->setUpdatesEnabled(false);  // see EachImageFileOfTheSkinIsReadOnce
+  window->Create();
+  // Not painted yet: the event loop has not run.
+  const std::map<std::string, int> opened = counter.Opened();
+  EXPECT_EQ(opened.count("KeyDefineSetting_Normal.png"), 1u);
+  EXPECT_EQ(opened.count("MousePicture_Normal.png"), 1u);
+  for (const auto& [file, times] : opened) {
+    EXPECT_TRUE(file.starts_with("MainWindow_") || file.starts_with("KeyDefineSetting_") ||
+                file.starts_with("MousePicture_"))
+        << file;
+  }
+  ASSERT_TRUE(QTest::qWaitFor([&] { return counter.Opens("LightSetting_Normal.png") == 1; },
+                              uitest::kWaitMs));
 }
 
 INSTANTIATE_TEST_SUITE_P(DecodeThreads, StartupTest, ::testing::Values(0, 4),

@@ -156,6 +156,37 @@ TEST_F(PageDialogTest, TheBackgroundsSheetIsHandedOnOnceAndNotKept) {
   EXPECT_EQ(page->TakeNormalSheet().convertToFormat(QImage::Format_RGB32), second);
 }
 
+// A page that makes a control once the base has skinned it, as the settings pages do, and notes
+// whether it was on the screen meanwhile.
+class ControlMaker : public CPageDialog {
+ public:
+  ControlMaker(const CINIFile& ini, const QString& folder, QWidget* parent)
+      : CPageDialog(Kind::Page, ini, folder, "P", parent) {}
+  bool LoadSkin() override {
+    const bool loaded = CPageDialog::LoadSkin();
+    shownWhileMade = isVisible();
+    button.Create(QString(), QRect(5, 5, 20, 10), this);
+    return loaded;
+  }
+  bool shownWhileMade = false;
+  CBitmapBtn button;
+};
+
+// Initialised, the page shows once its controls exist: each control shown in a window on the
+// screen would make Qt ask the X server where the pointer is. Its skin loaded on its own, it
+// shows at once.
+TEST_F(PageDialogTest, InitialisedThePageShowsOnceItsControlsExist) {
+  WriteSkin("[P]\nWindowsRect=40,30,100,60\nNormalImage=Skin\\sheet.png\nVisable=1\n");
+  ControlMaker page(ini, dir.Path(), &owner);
+  page.Create();
+  EXPECT_FALSE(page.shownWhileMade);
+  EXPECT_TRUE(page.isVisible());
+  EXPECT_TRUE(page.button.isVisible());
+  ControlMaker direct(ini, dir.Path(), &owner);
+  EXPECT_TRUE(direct.LoadSkin());
+  EXPECT_TRUE(direct.shownWhileMade);
+}
+
 class KeyCounter : public uitest::MessageRecorder {
  public:
   int keys = 0;

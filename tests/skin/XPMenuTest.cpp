@@ -280,4 +280,17 @@ TEST(IconTableTest, ReadsIconsFromTheProgramFolderAndMissingGivesNone) {
   EXPECT_TRUE(icons.Icon(128).isNull());
 }
 
+// The window's icon and the tray's, pixmaps of the same icon, share the table's pixels, and the
+// icon draws as the file's picture.
+TEST(IconTableTest, PixmapsOfAnIconShareItsPixels) {
+  uitest::TempDir dir;
+  QImage picture = uitest::Solid(32, 32, QColor(255, 0, 0, 128));
+  picture.setPixel(3, 4, qRgba(0, 0, 255, 255));
+  dir.Save(QStringLiteral("Icons/128.png"), picture);
+  const ui::IconTable icons(dir.Path());
+  const QImage icon = icons.Icon(128);
+  EXPECT_EQ(QPixmap::fromImage(icon).toImage().constBits(), icon.constBits());
+  EXPECT_EQ(icon.convertToFormat(QImage::Format_ARGB32), picture);
+}
+
 }  // namespace

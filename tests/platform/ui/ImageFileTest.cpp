@@ -57,6 +57,53 @@ TEST(ImageFileTest, CutsLieInsideTheSheet) {
   EXPECT_TRUE(ui::CutImage(nullptr, QRect(0, 0, 2, 2)).isNull());
 }
 
+// A cut whose pixels the kept image holds is an image over the kept one's memory, which it keeps
+// alive; any other is a copy, as without a kept image. Either way the cut shows the sheet's
+// pixels.
+TEST(ImageFileTest, CutsThatAKeptImageHoldsShareItsMemory) {
+  const QImage sheet = uitest::CoordinateSheet(60, 40);
+  QImage withHole = sheet.convertToFormat(QImage::Format_ARGB32);
+  withHole.setPixel(25, 15, qRgba(0, 0, 0, 0));
+  const QRect place(20, 10, 30, 20);
+  struct Case {
+    const char* what;
+    QImage sheet;
+    QRect block;
+    bool shared;
+  } cases[] = {
+      {"inside the kept block", sheet, QRect(22, 12, 10, 5), true},
+      {"the whole kept block", sheet, place, true},
+      {"reaching out of it", sheet, QRect(45, 12, 10, 5), false},
+      {"other pixels", uitest::CoordinateSheet(60, 40).mirrored(), QRect(22, 12, 10, 5), false},
+      {"a transparent pixel the kept block has black", withHole, QRect(22, 12, 10, 5), false},
+      {"opaque pixels in another format", withHole, QRect(30, 20, 10, 5), true},
+  };
+  for (Case& c : cases) {
+    ui::KeptImage kept{ui::CopyBlockOpaque(sheet, place), place.topLeft()};
+    const uchar* keptBits = kept.image.constBits();
+    const QImage cut = ui::CutImage(&c.sheet, c.block, kept);
+    const uchar* first = cut.constBits();
+    EXPECT_EQ(first >= keptBits && first < keptBits + kept.image.sizeInBytes(), c.shared) << c.what;
+    kept.image = QImage();  // the window lets its image go; the cut keeps what it shows
+    EXPECT_EQ(cut.convertToFormat(QImage::Format_ARGB32),
+              c.sheet.copy(c.block).convertToFormat(QImage::Format_ARGB32))
+        << c.what;
+  }
+}
+
+// What a window keeps to paint from takes three bytes a pixel when it is opaque, with the same
+// colours; an image with alpha stays as it is.
+TEST(ImageFileTest, KeptOpaqueImagesTakeThreeBytesAPixel) {
+  const QImage opaque = uitest::CoordinateSheet(30, 20);
+  const QImage kept = ui::KeptOpaque(opaque);
+  EXPECT_EQ(kept.depth(), 24);
+  EXPECT_EQ(kept.convertToFormat(QImage::Format_RGB32), opaque);
+  const QImage translucent = uitest::Solid(5, 5, QColor(10, 20, 30, 40));
+  EXPECT_EQ(ui::KeptOpaque(translucent).format(), translucent.format());
+  EXPECT_TRUE(ui::KeptOpaque(QImage()).isNull());
+  EXPECT_EQ(ui::CopyBlockOpaque(opaque, QRect(2, 2, 10, 10)).depth(), 24);
+}
+
 TEST(ImageFileTest, OpaqueBlocksAreBlackWhereTheSheetIsNot) {
   QImage sheet = uitest::CoordinateSheet(30, 30);
   sheet = sheet.convertToFormat(QImage::Format_ARGB32);

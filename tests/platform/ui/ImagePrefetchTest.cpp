@@ -6,6 +6,7 @@
 
 #include "platform/ui/ImageFile.h"
 #include "tests/platform/sys/BlockingPipe.h"
+#include "tests/platform/sys/OpenCounter.h"
 #include "tests/platform/ui/QtTestSupport.h"
 
 namespace {
@@ -56,6 +57,49 @@ TEST_F(ImagePrefetchTest, WhatNoWorkerHasBegunIsDecodedByTheCaller) {
   dir.Save("a.png", red);
   EXPECT_EQ(ui::LoadImageFile(a).convertToFormat(QImage::Format_RGB32), blue);
   EXPECT_EQ(prefetch.Decodes(), 1);
+}
+
+// Three files, and the opens of each from then on: the order in which the workers begin them.
+class ImagePrefetchOrderTest : public ImagePrefetchTest {
+ protected:
+  void SetUp() override { ASSERT_TRUE(counter.Watching()); }
+
+  const QString a = dir.Save("a.png", red);
+  const QString b = dir.Save("b.png", blue);
+  const QString c = dir.Save("c.png", red);
+  testutil::OpenCounter counter{dir.path()};
+};
+
+// The paths from the hold point on wait for the release: the workers leave them alone (their
+// files are not even opened), a caller that asks for one decodes it itself, and once released
+// the workers go on to the rest. A prefetch that goes without the release ends its workers.
+TEST_F(ImagePrefetchOrderTest, WhatIsHeldBackWaitsForTheReleaseOrForItsCaller) {
+  {
+    ui::ImagePrefetch prefetch({a, b, c}, 3, 1);
+    ASSERT_TRUE(Decoded(prefetch, 1));
+    EXPECT_EQ(counter.Opens("b.png"), 0);
+    EXPECT_EQ(counter.Opens("c.png"), 0);
+    EXPECT_EQ(ui::LoadImageFile(c).convertToFormat(QImage::Format_RGB32), red);
+    EXPECT_EQ(prefetch.Decodes(), 2);
+    prefetch.Release();
+    ASSERT_TRUE(Decoded(prefetch, 3));
+    EXPECT_EQ(ui::LoadImageFile(b).convertToFormat(QImage::Format_RGB32), blue);
+    EXPECT_EQ(counter.Opens("b.png"), 1);
+    EXPECT_EQ(counter.Opens("c.png"), 1);
+  }
+  ui::ImagePrefetch unreleased({a, b}, 2, 1);
+  ASSERT_TRUE(Decoded(unreleased, 1));
+}
+
+// What is preferred is begun next, before the rest and whether it was held back or not.
+TEST_F(ImagePrefetchOrderTest, WhatIsPreferredIsBegunNextHeldBackOrNot) {
+  ui::ImagePrefetch prefetch({a, b, c}, 1, 1);
+  ASSERT_TRUE(Decoded(prefetch, 1));
+  prefetch.Prefer({c});
+  ASSERT_TRUE(Decoded(prefetch, 2));
+  EXPECT_EQ(counter.Opens("c.png"), 1);
+  EXPECT_EQ(counter.Opens("b.png"), 0);
+  EXPECT_EQ(prefetch.Owed(c), 1);
 }
 
 // A file that cannot be an image is a missing image, from a worker as from the caller, and
