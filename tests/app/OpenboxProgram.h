@@ -42,7 +42,7 @@ class OpenboxProgram : protected DesktopOnScreen {
     x_ = std::make_unique<XClient>(server_.Display());
     if (!desk_->Connected() || !x_->Connected()) return "no connection to " + server_.Display();
     if (waitForWindowManager &&
-        !WaitFor([&] { return desk_->RootHas("_NET_SUPPORTING_WM_CHECK"); }, 10000))
+        !testutil::WaitUntilWindowsAreManaged(server_.Display().c_str()))
       return "openbox did not start";
     if (skin_.SetFile(QStringLiteral(KDZ_PROGRAM_DIR "/Setup.ini").toStdU16String()) != 1)
       return "no Setup.ini in " KDZ_PROGRAM_DIR;

@@ -10,6 +10,7 @@
 #include "tests/platform/desktop/XvfbServer.h"
 // After Qt's headers: Xlib defines macros (None, Bool, Status) that Qt's own names would meet.
 #include "tests/platform/ui/XClient.h"
+#include "tests/platform/desktop/WindowManagerReady.h"
 
 namespace apptest {
 

@@ -185,7 +185,7 @@ TEST_F(DesktopTest, TheTrayAnswersWhileTheDeviceWarningIsOpen) {
   ASSERT_TRUE(desk.Connected());
   std::optional<Child> wm = Tool("/usr/bin/openbox", {"--sm-disable"});
   if (!wm) GTEST_SKIP() << "openbox is not installed";
-  ASSERT_TRUE(WaitFor([&] { return desk.RootHas("_NET_SUPPORTING_WM_CHECK"); }, 10000));
+  ASSERT_TRUE(testutil::WaitUntilWindowsAreManaged(server_.Display().c_str()));
   std::optional<Child> trayer = Tool("/usr/bin/trayer", {"--edge", "bottom", "--align", "right"});
   if (!trayer) GTEST_SKIP() << "trayer is not installed";
   ASSERT_TRUE(WaitFor([&] { return desk.SelectionOwned("_NET_SYSTEM_TRAY_S0"); }, 10000));
@@ -304,7 +304,7 @@ TEST_F(MouseButtonsTest, FollowsTheForegroundProgramAndCarriesOutTheButtons) {
   ASSERT_TRUE(desk.Connected());
   std::optional<Child> wm = Tool("/usr/bin/openbox", {"--sm-disable"});
   if (!wm) GTEST_SKIP() << "openbox is not installed";
-  ASSERT_TRUE(WaitFor([&] { return desk.RootHas("_NET_SUPPORTING_WM_CHECK"); }, 10000));
+  ASSERT_TRUE(testutil::WaitUntilWindowsAreManaged(server_.Display().c_str()));
   WriteDefaults(Script("first"), Script("third"));
 
   Child program = Program({"/s"});

@@ -21,6 +21,7 @@
 #include <string>
 
 #include "tests/platform/desktop/ChildProcess.h"
+#include "tests/platform/desktop/WindowManagerReady.h"
 #include "tests/platform/desktop/XvfbServer.h"
 
 #include <X11/Xatom.h>
@@ -29,30 +30,13 @@
 namespace uitest {
 
 // Starts openbox, when it is installed, on the display named by $DISPLAY and waits until it
-// manages windows. `windowManager` keeps it running; false when it is missing or did not come up.
+// manages the windows mapped. `windowManager` keeps it running; false when it is missing or did
+// not come up.
 inline bool StartOpenbox(testutil::Child& windowManager) {
   const std::string openbox = testutil::XvfbServer::FindProgram("openbox");
   if (openbox.empty()) return false;
   windowManager = testutil::Child(openbox, {"--sm-disable"}, {}, "/dev/null");
-  Display* d = XOpenDisplay(nullptr);
-  if (d == nullptr) return false;
-  // openbox names itself on the root window once it manages windows.
-  const Atom check = XInternAtom(d, "_NET_SUPPORTING_WM_CHECK", False);
-  const bool managing = testutil::WaitFor(
-      [&] {
-        Atom type;
-        int format;
-        unsigned long items, after;
-        unsigned char* data = nullptr;
-        const bool set = XGetWindowProperty(d, DefaultRootWindow(d), check, 0, 1, False, XA_WINDOW,
-                                            &type, &format, &items, &after, &data) == Success &&
-                         data != nullptr && items == 1;
-        if (data != nullptr) XFree(data);
-        return set;
-      },
-      10000);
-  XCloseDisplay(d);
-  return managing;
+  return testutil::WaitUntilWindowsAreManaged(nullptr);
 }
 
 class XvfbQtTest : public ::testing::Test {
