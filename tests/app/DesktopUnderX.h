@@ -153,6 +153,27 @@ class Desk {
     XMapWindow(d_, w);
     XSync(d_, False);
   }
+  // Maps again the top-level windows of process `pid` of size `size` that are left unmapped;
+  // how many there were.
+  int MapAgain(pid_t pid, QSize size) {
+    Window rootReturn, parentReturn;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (!XQueryTree(d_, Root(), &rootReturn, &parentReturn, &children, &count)) return 0;
+    int mapped = 0;
+    for (unsigned i = 0; i < count; ++i) {
+      XWindowAttributes a;
+      if (!XGetWindowAttributes(d_, children[i], &a) || a.map_state != IsUnmapped ||
+          a.override_redirect || QSize(a.width, a.height) != size ||
+          Cardinal(children[i], "_NET_WM_PID", XA_CARDINAL) != pid)
+        continue;
+      XMapWindow(d_, children[i]);
+      ++mapped;
+    }
+    if (children) XFree(children);
+    XSync(d_, False);
+    return mapped;
+  }
   // The first work area the window manager reports (_NET_WORKAREA); empty without one.
   QRect WorkArea() {
     const std::vector<long> v = Cardinals(Root(), "_NET_WORKAREA", XA_CARDINAL, 4);
