@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/DesktopOnFirstUse.h"
+#include "platform/desktop/WaylandSession.h"
 #include "platform/sys/ProgramFolder.h"
 #include "platform/sys/Utf.h"
 #include "platform/ui/CaptionDrag.h"
@@ -116,11 +118,18 @@ CKavrinDireZerudDlg::CKavrinDireZerudDlg(Options options)
       icons_(QString::fromStdString(programFolder_)),
       pcActions_(
           CMouseFunction(Service(options_.launcher, ownLauncher_, desktop::CreateProgramLauncher),
-                         Service(options_.wheel, ownWheel_, desktop::CreateWheelInjector)),
+                         Service(options_.wheel, ownWheel_,
+                                 [] {
+                                   return std::make_unique<WheelOnFirstUse>(
+                                       desktop::CreateWheelInjector);
+                                 })),
           [this] { BringToFront(); }),
       deviceEvents_(settings_, comm_, sync_,
                     Service(options_.foreground, ownForeground_,
-                            desktop::CreateForegroundApplication),
+                            [] {
+                              return std::make_unique<ForegroundOnFirstUse>(
+                                  desktop::CreateForegroundApplication);
+                            }),
                     pcActions_,
                     {this, [this] { RefreshModeView(); }, [this] { hide(); }}),
       tray_(*this,
@@ -130,6 +139,9 @@ CKavrinDireZerudDlg::CKavrinDireZerudDlg(Options options)
       keyStatusMsg_(sys::RegisterWindowMessage(u"KEYSTATUS_MSG")),
       modeDpiChangeMsg_(sys::RegisterWindowMessage(u"MODEDPICHANGE_MSG")) {
   if (!options_.endProcess) options_.endProcess = EndProcessNow;
+  // What the foreground lookup and the sideways scrolling reach in a Wayland session is said at
+  // the start, as when they were made with the window.
+  if (!options_.foreground || !options_.wheel) desktop::NoteX11ProgramsOnly();
   mouse_->SetProperty(this);
   // A borderless tool window: no frame and no taskbar entry; the tray is the way back to it.
   setWindowFlags(Qt::Tool | Qt::FramelessWindowHint);

@@ -2,6 +2,8 @@
 // the factory), then the application.
 #include <malloc.h>
 
+#include <QThreadPool>
+
 #include "app/FactoryMouseState.h"
 #include "app/KavrinDireZerudApp.h"
 #include "sim/SimulatedHidBackend.h"
@@ -11,6 +13,9 @@ int main(int argc, char** argv) {
   // this one once they are cut, and a worker's heap would keep their pages resident after
   // start-up (malloc_trim gives back the free top of the main heap, not that of another).
   mallopt(M_ARENA_MAX, 1);
+  // Qt's painting splits a large fill over the threads of its pool, which otherwise linger
+  // idle for half a minute after each paint of a whole window; two seconds here.
+  QThreadPool::globalInstance()->setExpiryTimeout(2000);
   sim::InstallSimulatedBackendIfRequested(app::FactoryMouseState());
   CKavrinDireZerudApp app;
   if (!app.InitInstance(argc, argv)) return app.ExitInstance();

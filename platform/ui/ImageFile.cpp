@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "platform/sys/ReadFile.h"
 #include "platform/ui/ImagePrefetch.h"
@@ -60,6 +61,16 @@ bool Holds(const QImage& kept, const QPoint& from, const QImage& sheet, const QR
 
 void ReleaseKept(void* kept) { delete static_cast<QImage*>(kept); }
 
+// The format of Qt's own decoders that the content's signature names, PNG or BMP (the skin's),
+// as Qt's detection by content would find it: no image plugin claims these signatures. Empty
+// for any other content.
+QByteArray BuiltInFormatOf(std::string_view bytes) {
+  constexpr std::string_view kPng("\x89PNG\r\n\x1a\n", 8);
+  if (bytes.starts_with(kPng)) return QByteArrayLiteral("png");
+  if (bytes.starts_with("BM")) return QByteArrayLiteral("bmp");
+  return {};
+}
+
 }  // namespace
 
 QImage LoadImageFile(const QString& path) {
@@ -79,7 +90,15 @@ QImage DecodeImageFile(const QString& path) {
   QBuffer buffer(&data);
   buffer.open(QIODevice::ReadOnly);
   QImageReader reader(&buffer);
-  reader.setDecideFormatFromContent(true);
+  const QByteArray format = BuiltInFormatOf(bytes);
+  if (format.isEmpty()) {
+    reader.setDecideFormatFromContent(true);
+  } else {
+    // Decoded by the handler that the content would choose anyway, without Qt loading and
+    // asking each of its image plugins first.
+    reader.setFormat(format);
+    reader.setAutoDetectImageFormat(false);
+  }
   return reader.read();
 }
 

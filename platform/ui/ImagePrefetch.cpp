@@ -1,5 +1,6 @@
 #include "platform/ui/ImagePrefetch.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QImageReader>
 #include <QThread>
@@ -166,9 +167,14 @@ ImagePrefetch::ImagePrefetch(const QStringList& paths, int threads, qsizetype he
     // Begun before the application exists, the workers must leave alone what its construction
     // sets up. Qt takes the first thread that uses its thread data for the main thread: this
     // one, not a worker. And the image readers' plugin loader reads the library paths when it is
-    // made, which the construction resets without a lock: it is made here, now.
+    // made, which the construction resets without a lock: it is made here, now, by a reader of a
+    // built-in format, which reads the plugins' descriptions and loads none of them.
     QThread::currentThread();
-    QImageReader::supportedImageFormats();
+    QBuffer nothing;
+    nothing.open(QIODevice::ReadOnly);
+    QImageReader reader(&nothing, "png");
+    reader.setAutoDetectImageFormat(false);
+    reader.canRead();
   }
   for (int i = 0; i < count; ++i) workers_.emplace_back([state = state_] { state->Work(); });
 }

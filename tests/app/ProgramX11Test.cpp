@@ -7,6 +7,8 @@
 #include <QString>
 
 #include <filesystem>
+#include <fstream>
+#include <string>
 
 #include "resources/INIFile.h"
 #include "tests/app/ProgramSession.h"
@@ -15,6 +17,19 @@ namespace {
 
 using apptest::Child;
 using apptest::WaitFor;
+
+// The threads of Qt's thread pool in process `pid`.
+int PoolThreads(pid_t pid) {
+  int count = 0;
+  std::error_code ec;
+  const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+  for (const auto& task : std::filesystem::directory_iterator(tasks, ec)) {
+    std::ifstream comm(task.path() / "comm");
+    std::string name;
+    if (std::getline(comm, name) && name == "Thread (pooled)") ++count;
+  }
+  return count;
+}
 
 class ProgramTest : public ::testing::Test {
  protected:
@@ -67,6 +82,11 @@ TEST_F(ProgramTest, ShowsTheMainWindowAppliesAndEndsOnALaterExit) {
   EXPECT_EQ(shot.pixel(probe), background.pixel(probe)) << "see " << shotPath.toStdString();
   EXPECT_EQ(shot.pixel(0, 0), qRgb(255, 255, 255)) << "the cut corner shows the root window";
   EXPECT_EQ(shot.pixel(645, 330), background.pixel(645, 330)) << "beside the pages";
+
+  // Qt splits the fills of a whole window's paint over the threads of its pool: idle, they end
+  // within seconds instead of lingering for half a minute.
+  EXPECT_TRUE(WaitFor([&] { return PoolThreads(program.Pid()) == 0; }, 15000))
+      << PoolThreads(program.Pid()) << " pool threads left";
 
   // Apply on a first start: the new simulated mouse is fresh from the factory and already holds
   // what Apply makes of the factory settings, so the default files are written and the mouse's

@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
 #include "tests/platform/sys/BlockingPipe.h"
 #include "tests/platform/ui/QtTestSupport.h"
 
@@ -24,6 +28,54 @@ TEST(ImageFileTest, LoadsByContentWhateverTheName) {
   EXPECT_TRUE(ui::LoadImageFile(dir.Write("junk.png", "not an image at all")).isNull());
   EXPECT_TRUE(ui::LoadImageFile(dir.Path()).isNull());
   EXPECT_TRUE(ui::LoadImageFile(QString()).isNull());
+}
+
+// Whether one of Qt's image plugins is mapped into this process.
+bool ImagePluginLoaded() {
+  std::ifstream maps("/proc/self/maps");
+  std::string line;
+  while (std::getline(maps, line))
+    if (line.find("/imageformats/") != std::string::npos) return true;
+  return false;
+}
+
+// A 2×2 picture (red, green; blue, white) as a PNG file and as a BMP file, written without Qt's
+// image writer, which loads the plugins.
+const std::string kPng(
+    "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00\x00\x02"
+    "\x08\x02\x00\x00\x00\xfd\xd4\x9a\x73\x00\x00\x00\x09\x70\x48\x59\x73\x00\x00\x0f\x61\x00\x00\x0f"
+    "\x61\x01\xa8\x3f\xa7\x69\x00\x00\x00\x16\x49\x44\x41\x54\x08\x99\x63\xf8\xcf\xc0\xc0\xf0\x9f\x81"
+    "\x91\x81\xe1\xff\xff\xff\x0c\x00\x1e\xf6\x04\xfd\x6f\xe8\x48\x5e\x00\x00\x00\x00\x49\x45\x4e\x44"
+    "\xae\x42\x60\x82",
+    100);
+const std::string kBmp(
+    "\x42\x4d\x46\x00\x00\x00\x00\x00\x00\x00\x36\x00\x00\x00\x28\x00\x00\x00\x02\x00\x00\x00\x02\x00"
+    "\x00\x00\x01\x00\x18\x00\x00\x00\x00\x00\x10\x00\x00\x00\x61\x0f\x00\x00\x61\x0f\x00\x00\x00\x00"
+    "\x00\x00\x00\x00\x00\x00\xff\x00\x00\xff\xff\xff\x00\x00\x00\x00\xff\x00\xff\x00\x00\x00",
+    70);
+
+bool IsTheTwoByTwoPicture(const QImage& image) {
+  return image.size() == QSize(2, 2) && image.pixel(0, 0) == qRgb(255, 0, 0) &&
+         image.pixel(1, 0) == qRgb(0, 255, 0) && image.pixel(0, 1) == qRgb(0, 0, 255) &&
+         image.pixel(1, 1) == qRgb(255, 255, 255);
+}
+
+// The skin's PNG and BMP files are read by Qt's own decoders: no image plugin is loaded (and
+// kept mapped) to be asked first. In a process of its own, which no other test has made load
+// one.
+TEST(ImageFileDeathTest, PngAndBmpLoadNoImagePlugin) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  uitest::TempDir dir;
+  const QString png = dir.Write("a.bmp", kPng);
+  const QString bmp = dir.Write("b.png", kBmp);
+  EXPECT_EXIT(
+      {
+        if (ImagePluginLoaded()) std::_Exit(2);
+        const bool decoded = IsTheTwoByTwoPicture(ui::DecodeImageFile(png)) &&
+                             IsTheTwoByTwoPicture(ui::DecodeImageFile(bmp));
+        std::_Exit(decoded && !ImagePluginLoaded() ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
 }
 
 // A named pipe or a device where an image should be is a missing image, never waited for.
