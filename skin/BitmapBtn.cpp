@@ -47,8 +47,7 @@ void CBitmapBtn::SetStateImages(int x, int y, int w, int h, const QImage* normal
     if (first < i) {
       *looks[i] = *looks[first];
     } else {
-      *looks[i] = kept ? ui::CutImage(sheets[i], block, *kept)
-                       : ui::KeptOpaque(ui::CutImage(sheets[i], block));
+      *looks[i] = kept ? ui::CutImage(sheets[i], block, *kept) : ui::CutImage(sheets[i], block);
     }
   }
   update();

@@ -29,8 +29,9 @@ class CBitmapBtn : public QAbstractButton {
   bool Create(const QString& caption, const QRect& rect, QWidget* parent, int id = 0);
 
   // Each image becomes the block (x, y, w, h) of its sheet; a null sheet, or a block outside
-  // it, gives no image. The caller keeps the sheets. A face whose pixels the window's `kept`
-  // image holds as well shares that image's memory.
+  // it, gives no image. The caller keeps the sheets. Given the `kept` image of a window that
+  // lives as long as the program (its background), a face whose pixels it holds as well shares
+  // its memory, and the others are kept as ui::KeptOpaque keeps an image.
   void SetStateImages(int x, int y, int w, int h, const QImage* normalSheet,
                       const QImage* overSheet, const QImage* downSheet,
                       const QImage* disabledSheet, const ui::KeptImage* kept = nullptr);

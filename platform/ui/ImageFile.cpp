@@ -127,7 +127,7 @@ QImage CopyBlockOpaque(const QImage& sheet, const QRect& rect) {
     QPainter painter(&block);
     painter.drawImage(QPoint(0, 0), sheet, rect);
   }
-  return KeptOpaque(std::move(block));
+  return block;
 }
 
 QImage KeptOpaque(QImage image) {

@@ -30,12 +30,12 @@ struct KeptImage {
 
 // The same cut, but where `kept` holds the block with the very same pixels, an image over the
 // kept image's memory (and keeping it alive) instead of a copy: it draws the same and takes no
-// memory of its own.
+// memory of its own. Any other cut is kept as KeptOpaque keeps an image.
 QImage CutImage(const QImage* sheet, const QRect& rect, const KeptImage& kept);
 
 // The block `rect` of `sheet` as an opaque image of the rectangle's size: transparent pixels
 // and the parts of the block outside the sheet are black. A null sheet or an empty rectangle
-// gives a null image. It is kept as KeptOpaque keeps an image.
+// gives a null image.
 QImage CopyBlockOpaque(const QImage& sheet, const QRect& rect);
 
 // An image a window keeps to paint from: an opaque 32-bit one in 24-bit RGB, the same colours in

@@ -153,7 +153,7 @@ TEST(ImageFileTest, KeptOpaqueImagesTakeThreeBytesAPixel) {
   const QImage translucent = uitest::Solid(5, 5, QColor(10, 20, 30, 40));
   EXPECT_EQ(ui::KeptOpaque(translucent).format(), translucent.format());
   EXPECT_TRUE(ui::KeptOpaque(QImage()).isNull());
-  EXPECT_EQ(ui::CopyBlockOpaque(opaque, QRect(2, 2, 10, 10)).depth(), 24);
+  EXPECT_EQ(ui::KeptOpaque(ui::CopyBlockOpaque(opaque, QRect(2, 2, 10, 10))).depth(), 24);
 }
 
 TEST(ImageFileTest, OpaqueBlocksAreBlackWhereTheSheetIsNot) {
