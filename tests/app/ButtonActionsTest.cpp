@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "app/ApplicationSwitch.h"
@@ -38,6 +39,15 @@ struct MatchCase {
   int expected;
 };
 
+// Each case's paths in the four records, and the mode its process matches.
+void ExpectMatches(std::span<const MatchCase> cases) {
+  for (const MatchCase& c : cases) {
+    Modes m;
+    for (int i = 0; i < 4; ++i) settings::SetFieldText(m.records[i].appPath, c.paths[i]);
+    EXPECT_EQ(MatchApplicationMode(m.records, c.process), c.expected) << c.what;
+  }
+}
+
 TEST(ApplicationSwitchTest, FirstModeWhosePathOccursInTheProcessPathIgnoringCase) {
   const std::u16string longFolder(300, u'd');
   const MatchCase cases[] = {
@@ -56,11 +66,7 @@ TEST(ApplicationSwitchTest, FirstModeWhosePathOccursInTheProcessPathIgnoringCase
       {"a name at the end of a path past 260 units",
        {u"", u"", u"mygame"}, u"/" + longFolder + u"/mygame", 2},
   };
-  for (const MatchCase& c : cases) {
-    Modes m;
-    for (int i = 0; i < 4; ++i) settings::SetFieldText(m.records[i].appPath, c.paths[i]);
-    EXPECT_EQ(MatchApplicationMode(m.records, c.process), c.expected) << c.what;
-  }
+  ExpectMatches(cases);
 }
 
 TEST(ApplicationSwitchTest, AStoredPathWithoutTerminatorIsReadToItsFieldsEnd) {
@@ -115,11 +121,7 @@ TEST(ApplicationSwitchTest, AnAbsolutePathAlsoMatchesWithItsLinksResolved) {
       {"a link to another program", {u16(root + "/bin/editor")}, u"/usr/bin/other", -1},
   };
   InFolder inRoot(root);
-  for (const MatchCase& c : cases) {
-    Modes m;
-    for (int i = 0; i < 4; ++i) settings::SetFieldText(m.records[i].appPath, c.paths[i]);
-    EXPECT_EQ(MatchApplicationMode(m.records, c.process), c.expected) << c.what;
-  }
+  ExpectMatches(cases);
 }
 
 // The same program in front tick after tick is compared once; a path changed meanwhile is
